@@ -1,0 +1,43 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing ZAM need.
+# Safe to run again: when every package is already present it does nothing.
+set -eu
+
+PACKAGES="
+build-essential
+cmake
+ninja-build
+qt6-base-dev
+libsdl2-mixer-dev
+timgm6mb-soundfont
+fonts-dejavu-core
+libgtest-dev
+libbenchmark-dev
+xvfb
+xdotool
+imagemagick
+x11-utils
+"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+echo "install-deps: installing:$missing" >&2
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine may have no package lists yet; refresh them once.
+if ! $SUDO apt-get install -y --no-install-recommends $missing; then
+    $SUDO apt-get update
+    $SUDO apt-get install -y --no-install-recommends $missing
+fi

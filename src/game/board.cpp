@@ -1,0 +1,93 @@
+// Setting up a game and the board primitives every turn uses.
+
+#include <cmath>
+
+#include "game/form1.h"
+#include "platform/kernel.h"
+
+namespace game {
+
+namespace {
+constexpr platform::Rgb GridColour = platform::RGB(0, 100, 150);
+constexpr int MarkerMode = 2;
+constexpr Integer ShowMarker = -1;
+}  // namespace
+
+void Form1::Init() {
+    // The title music is stopped here once the music player exists.
+
+    for (int n = 0; n < PiecesPerSide; ++n) {
+        Image1(n).SetPicture(Image0(PlayerSide).GetPicture());
+        Image1(n + PiecesPerSide).SetPicture(Image0(ComputerSide).GetPicture());
+    }
+
+    for (Integer n = 0; n < PiecesPerSide; ++n) {
+        Locate(n, PlayerHomeRow, PlayerSide, n);
+        Locate(n, ComputerHomeRow, ComputerSide, n);
+        PieceX(n, PlayerSide) = n;
+        PieceY(n, PlayerSide) = PlayerHomeRow;
+        PieceX(n, ComputerSide) = n;
+        PieceY(n, ComputerSide) = ComputerHomeRow;
+    }
+
+    // The deal draws one number per cell of the inner rows, row by row; both home rows hold 1.
+    for (int y = 0; y < Rows; ++y) {
+        for (int x = 0; x < Columns; ++x) {
+            if (y == ComputerHomeRow || y == PlayerHomeRow)
+                MoveValues(x, y) = 1;
+            else
+                MoveValues(x, y) = static_cast<Integer>(std::floor(platform::Rnd() * 4) + 1);
+        }
+    }
+
+    Phase = 0;
+    Score(PlayerSide) = 0;
+    Score(ComputerSide) = 0;
+    PlayerPieces = PiecesPerSide;
+    ComputerPieces = PiecesPerSide;
+
+    DrawLines();
+}
+
+void Form1::Locate(Integer X, Integer Y, Integer Mode, Integer Param) {
+    if (Mode < MarkerMode) {
+        platform::Image& image = Image1(PiecesPerSide * Mode + Param);
+        if (X < 0) {
+            image.SetVisible(false);
+            return;
+        }
+        // The image stands on the cell's lower grid line and reaches 200 twips into the cell above.
+        image.Move(CellSize * X + 105, CellSize * Y);
+        image.SetVisible(true);
+        return;
+    }
+    if (Param == ShowMarker) {
+        Shape1().Move(CellSize * X + 130, CellSize * Y);
+        Shape1().SetVisible(true);
+    } else {
+        Shape1().SetVisible(false);
+    }
+}
+
+Integer Form1::Kcheck(Integer X, Integer Y) const {
+    // Every piece is examined; off-board pieces stand at (-1, -1), which nobody asks about.
+    Integer total = 0;
+    for (int n = 0; n < PiecesPerSide; ++n) {
+        if (PieceX(n, PlayerSide) == X && PieceY(n, PlayerSide) == Y)
+            total += 1;
+        if (PieceX(n, ComputerSide) == X && PieceY(n, ComputerSide) == Y)
+            total += 2;
+    }
+    return total;
+}
+
+void Form1::DrawLines() {
+    const int right = CellLeft(Columns);
+    const int bottom = CellTop(Rows);
+    for (int k = 0; k <= Rows; ++k)
+        DrawLine(BoardLeft, CellTop(k), right, CellTop(k), GridColour);
+    for (int k = 0; k <= Columns; ++k)
+        DrawLine(CellLeft(k), BoardTop, CellLeft(k), bottom, GridColour);
+}
+
+}  // namespace game

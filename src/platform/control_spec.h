@@ -1,0 +1,58 @@
+#pragma once
+// The plain data a window and its controls are created from. The layout tables
+// in layout/ are arrays of these, in the order the controls are created; all
+// positions are in twips relative to the window's client area.
+
+#include <optional>
+
+#include "platform/types.h"
+
+namespace platform {
+
+enum class ControlKind { Timer, CommandButton, PictureBox, Label, Image, Shape, OptionButton, Line };
+
+enum class FrameStyle {
+    FixedSingle,      // caption bar with minimize and close, not resizable
+    FixedToolWindow,  // small caption bar with a close box only
+    None,             // borderless, no caption bar
+};
+
+struct WindowSpec {
+    const char* name = "";
+    const char* caption = "";
+    int client_width = 0;   // twips
+    int client_height = 0;  // twips
+    Rgb back{};
+    FrameStyle frame = FrameStyle::FixedSingle;
+    bool minimize_button = false;
+    bool centred = true;
+    const char* icon = nullptr;  // picture resource, or none
+};
+
+struct ControlSpec {
+    ControlKind kind = ControlKind::Label;
+    const char* name = "";
+    int index = -1;  // member of a control array when 0 or more
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int x1 = 0;  // a line segment's end points
+    int y1 = 0;
+    int x2 = 0;
+    int y2 = 0;
+    const char* caption = nullptr;
+    std::optional<Rgb> fore{};  // text colour, or the stroke of a line or shape
+    std::optional<Rgb> back{};  // background; none means transparent
+    double font_points = 0;     // 0: the toolkit's default
+    bool bold = false;
+    bool serif = false;
+    bool centred = false;
+    bool visible = true;
+    const char* picture = nullptr;  // picture resource shown by an image or picture box
+    int interval = 0;               // a timer's interval in milliseconds, 0 stopped
+    bool selected = false;          // an option button's initial state
+    int tab_index = -1;             // the control with the lowest tab index takes the focus
+};
+
+}  // namespace platform

@@ -1,0 +1,384 @@
+#include "platform/controls.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "platform/keys.h"
+
+namespace platform {
+
+int TwipsToPixels(int twips) { return static_cast<int>(std::lround(twips / static_cast<double>(TwipsPerPixel))); }
+
+namespace {
+
+QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+QString ColourCss(Rgb c) { return QStringLiteral("rgb(%1,%2,%3)").arg(c.r).arg(c.g).arg(c.b); }
+
+// Point sizes are turned into pixels at 96 dots per inch, the same scale as the
+// twips, so that text keeps its place in the layout whatever the screen reports.
+QFont FontOf(const ControlSpec& spec) {
+    QFont font(spec.serif ? QStringLiteral("DejaVu Serif") : QStringLiteral("DejaVu Sans"));
+    if (spec.font_points > 0)
+        font.setPixelSize(static_cast<int>(std::lround(spec.font_points * 96.0 / 72.0)));
+    else
+        font.setPixelSize(12);
+    font.setBold(spec.bold);
+    return font;
+}
+
+// Reports a click on itself: a press and a release of the left button over it.
+class ClickableWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    std::function<void()> clicked;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
+            clicked();
+    }
+};
+
+class ImageWidget : public ClickableWidget {
+public:
+    using ClickableWidget::ClickableWidget;
+    Picture picture;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (picture.isNull())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawPixmap(QRect(QPoint(0, 0), picture.size() / picture.devicePixelRatio()), picture);
+    }
+};
+
+class PictureBoxWidget : public ImageWidget {
+public:
+    using ImageWidget::ImageWidget;
+    std::function<void(int, int)> key_down;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (key_down)
+            key_down(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        setFocus(Qt::MouseFocusReason);
+        ImageWidget::mousePressEvent(event);
+    }
+    // The arrow keys belong to the game, not to moving the focus around.
+    bool focusNextPrevChild(bool) override { return false; }
+};
+
+class LabelWidget : public QLabel {
+public:
+    using QLabel::QLabel;
+    std::function<void()> clicked;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
+            clicked();
+    }
+};
+
+class LineWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    QPoint from, to;
+    QColor colour;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(QPen(colour, 1));
+        painter.drawLine(from, to);
+    }
+};
+
+class ShapeWidget : public QWidget {
+public:
+    using QWidget::QWidget;
+    QColor colour;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(QPen(colour, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+};
+
+}  // namespace
+
+// ---- Control ---------------------------------------------------------------
+
+Control::Control(const ControlSpec& spec)
+    : left_(spec.left), top_(spec.top), width_(spec.width), height_(spec.height), name_(spec.name),
+      index_(spec.index), visible_(spec.visible) {}
+
+// The widget goes with the control: the next load builds a fresh one from the layout.
+Control::~Control() { delete widget_.data(); }
+
+void Control::Attach(QWidget* widget) {
+    widget_ = widget;
+    Place();
+    widget_->setVisible(visible_);
+}
+
+QRect Control::PixelGeometry() const {
+    return QRect(TwipsToPixels(left_), TwipsToPixels(top_), TwipsToPixels(width_), TwipsToPixels(height_));
+}
+
+void Control::Place() {
+    if (widget_)
+        widget_->setGeometry(PixelGeometry());
+}
+
+void Control::SetLeft(int twips) { Move(twips, top_); }
+void Control::SetTop(int twips) { Move(left_, twips); }
+
+void Control::Move(int left, int top) {
+    left_ = left;
+    top_ = top;
+    Place();
+}
+
+void Control::SetVisible(bool visible) {
+    visible_ = visible;
+    if (widget_)
+        widget_->setVisible(visible);
+}
+
+// ---- Label -----------------------------------------------------------------
+
+Label::Label(QWidget* parent, const ControlSpec& spec)
+    : Control(spec), caption_(spec.caption ? spec.caption : ""), fore_(spec.fore.value_or(Rgb{})),
+      back_(spec.back) {
+    auto* label = new LabelWidget(QString::fromStdString(caption_), parent);
+    label->setFont(FontOf(spec));
+    label->setWordWrap(true);
+    label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    label->setTextFormat(Qt::PlainText);
+    label->clicked = [this] {
+        if (on_click)
+            on_click();
+    };
+    Attach(label);
+    ApplyColours();
+}
+
+void Label::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    if (auto* label = static_cast<QLabel*>(Widget()))
+        label->setText(QString::fromStdString(caption));
+}
+
+void Label::SetForeColor(Rgb colour) {
+    fore_ = colour;
+    ApplyColours();
+}
+
+void Label::ApplyColours() {
+    QWidget* label = Widget();
+    if (!label)
+        return;
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(fore_));
+    if (back_)
+        palette.setColor(QPalette::Window, ToQColor(*back_));
+    label->setPalette(palette);
+    label->setAutoFillBackground(back_.has_value());
+}
+
+// ---- Image -----------------------------------------------------------------
+
+Image::Image(QWidget* parent, const ControlSpec& spec) : Control(spec), picture_(LoadPicture(spec.picture)) {
+    auto* image = new ImageWidget(parent);
+    image->picture = picture_;
+    image->clicked = [this] {
+        if (on_click)
+            on_click();
+    };
+    Attach(image);
+}
+
+void Image::SetPicture(const Picture& picture) {
+    picture_ = picture;
+    if (auto* image = static_cast<ImageWidget*>(Widget())) {
+        image->picture = picture;
+        image->update();
+    }
+    if (auto_size_ && !picture.isNull()) {
+        QSize size = picture.size() / picture.devicePixelRatio();
+        width_ = size.width() * TwipsPerPixel;
+        height_ = size.height() * TwipsPerPixel;
+        Place();
+    }
+}
+
+// ---- PictureBox ------------------------------------------------------------
+
+PictureBox::PictureBox(QWidget* parent, const ControlSpec& spec)
+    : Control(spec), picture_(LoadPicture(spec.picture)) {
+    auto* box = new PictureBoxWidget(parent);
+    box->picture = picture_;
+    box->setFocusPolicy(Qt::StrongFocus);
+    box->setAutoFillBackground(true);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Window, ToQColor(spec.back.value_or(Rgb{})));
+    box->setPalette(palette);
+    box->key_down = [this](int key, int shift) {
+        if (on_key_down)
+            on_key_down(key, shift);
+    };
+    box->clicked = [this] {
+        if (on_click)
+            on_click();
+    };
+    Attach(box);
+}
+
+bool PictureBox::HasFocus() const { return Widget() && Widget()->hasFocus(); }
+
+void PictureBox::SetFocus() {
+    if (Widget())
+        Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- CommandButton ---------------------------------------------------------
+
+CommandButton::CommandButton(QWidget* parent, const ControlSpec& spec)
+    : Control(spec), caption_(spec.caption ? spec.caption : "") {
+    auto* button = new QPushButton(QString::fromStdString(caption_), parent);
+    button->setFont(FontOf(spec));
+    if (spec.back) {
+        button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3; }"
+                                             "QPushButton:pressed { border: 2px inset %3; }")
+                                  .arg(ColourCss(*spec.back), ColourCss(spec.fore.value_or(Rgb{})),
+                                       ColourCss(RGB(spec.back->r + 64, spec.back->g + 64, spec.back->b + 64))));
+    }
+    button->setFocusPolicy(Qt::TabFocus);
+    QObject::connect(button, &QPushButton::clicked, button, [this] {
+        if (on_click)
+            on_click();
+    });
+    Attach(button);
+}
+
+void CommandButton::Click() {
+    if (auto* button = static_cast<QPushButton*>(Widget()))
+        button->click();
+}
+
+// ---- OptionButton ----------------------------------------------------------
+
+OptionButton::OptionButton(QWidget* parent, const ControlSpec& spec)
+    : Control(spec), caption_(spec.caption ? spec.caption : "") {
+    auto* button = new QRadioButton(QString::fromStdString(caption_), parent);
+    button->setFont(FontOf(spec));
+    button->setChecked(spec.selected);
+    button->setAutoFillBackground(spec.back.has_value());
+    QPalette palette = button->palette();
+    if (spec.back)
+        palette.setColor(QPalette::Window, ToQColor(*spec.back));
+    palette.setColor(QPalette::WindowText, ToQColor(spec.fore.value_or(Rgb{})));
+    button->setPalette(palette);
+    QObject::connect(button, &QRadioButton::clicked, button, [this] {
+        if (on_click)
+            on_click();
+    });
+    Attach(button);
+}
+
+bool OptionButton::Value() const {
+    auto* button = static_cast<QRadioButton*>(Widget());
+    return button && button->isChecked();
+}
+
+void OptionButton::SetValue(bool selected) {
+    if (auto* button = static_cast<QRadioButton*>(Widget()))
+        button->setChecked(selected);
+}
+
+// ---- LineSegment -----------------------------------------------------------
+
+LineSegment::LineSegment(QWidget* parent, const ControlSpec& spec)
+    : Control(spec), x1_(spec.x1), y1_(spec.y1), x2_(spec.x2), y2_(spec.y2), colour_(spec.fore.value_or(Rgb{})) {
+    left_ = std::min(x1_, x2_);
+    top_ = std::min(y1_, y2_);
+    width_ = std::abs(x2_ - x1_);
+    height_ = std::abs(y2_ - y1_);
+    auto* line = new LineWidget(parent);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QRect box = PixelGeometry();
+    line->from = QPoint(TwipsToPixels(x1_), TwipsToPixels(y1_)) - box.topLeft();
+    line->to = QPoint(TwipsToPixels(x2_), TwipsToPixels(y2_)) - box.topLeft();
+    line->colour = ToQColor(colour_);
+    Attach(line);
+}
+
+QRect LineSegment::PixelGeometry() const {
+    QPoint a(TwipsToPixels(x1_), TwipsToPixels(y1_));
+    QPoint b(TwipsToPixels(x2_), TwipsToPixels(y2_));
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+// ---- Shape -----------------------------------------------------------------
+
+Shape::Shape(QWidget* parent, const ControlSpec& spec) : Control(spec), colour_(spec.fore.value_or(Rgb{})) {
+    auto* shape = new ShapeWidget(parent);
+    shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+    shape->colour = ToQColor(colour_);
+    Attach(shape);
+}
+
+// ---- Timer -----------------------------------------------------------------
+
+Timer::Timer(const ControlSpec& spec) : Control(spec), timer_(std::make_unique<QTimer>()) {
+    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] {
+        if (on_timer)
+            on_timer();
+    });
+    SetInterval(spec.interval);
+}
+
+Timer::~Timer() { timer_->stop(); }
+
+void Timer::SetInterval(int milliseconds) {
+    interval_ = milliseconds;
+    if (milliseconds > 0)
+        timer_->start(milliseconds);
+    else
+        timer_->stop();
+}
+
+// ---- Factory ---------------------------------------------------------------
+
+std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec) {
+    switch (spec.kind) {
+    case ControlKind::Timer: return std::make_unique<Timer>(spec);
+    case ControlKind::CommandButton: return std::make_unique<CommandButton>(parent, spec);
+    case ControlKind::PictureBox: return std::make_unique<PictureBox>(parent, spec);
+    case ControlKind::Label: return std::make_unique<Label>(parent, spec);
+    case ControlKind::Image: return std::make_unique<Image>(parent, spec);
+    case ControlKind::Shape: return std::make_unique<Shape>(parent, spec);
+    case ControlKind::OptionButton: return std::make_unique<OptionButton>(parent, spec);
+    case ControlKind::Line: return std::make_unique<LineSegment>(parent, spec);
+    }
+    return nullptr;
+}
+
+}  // namespace platform

@@ -1,0 +1,180 @@
+#pragma once
+// The controls a window is built from. Each keeps its geometry in twips exactly
+// as the game set it and rounds to pixels only when it places its Qt widget.
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/control_spec.h"
+#include "platform/pictures.h"
+#include "platform/types.h"
+
+namespace platform {
+
+int TwipsToPixels(int twips);
+
+class Control {
+public:
+    Control(const ControlSpec& spec);
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& Name() const { return name_; }
+    int Index() const { return index_; }
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int twips);
+    void SetTop(int twips);
+    void Move(int left, int top);
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+
+    // The Qt widget standing for this control; none for a timer.
+    QWidget* Widget() const { return widget_; }
+
+protected:
+    // Takes the widget that shows this control and places it as the spec says.
+    void Attach(QWidget* widget);
+    void Place();
+    virtual QRect PixelGeometry() const;
+
+    int left_;
+    int top_;
+    int width_;
+    int height_;
+
+private:
+    std::string name_;
+    int index_;
+    bool visible_;
+    QPointer<QWidget> widget_;
+};
+
+class Label : public Control {
+public:
+    Label(QWidget* parent, const ControlSpec& spec);
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    Rgb ForeColor() const { return fore_; }
+    void SetForeColor(Rgb colour);
+
+    std::function<void()> on_click;
+
+private:
+    void ApplyColours();
+    std::string caption_;
+    Rgb fore_;
+    std::optional<Rgb> back_;
+};
+
+// A picture at its natural size; clickable.
+class Image : public Control {
+public:
+    Image(QWidget* parent, const ControlSpec& spec);
+    const Picture& GetPicture() const { return picture_; }
+    void SetPicture(const Picture& picture);
+    // Takes the natural size of each picture it is given.
+    void SetAutoSize(bool on) { auto_size_ = on; }
+
+    std::function<void()> on_click;
+
+private:
+    Picture picture_;
+    bool auto_size_ = false;
+};
+
+// A framed picture that can hold the keyboard focus and reports key presses.
+class PictureBox : public Control {
+public:
+    PictureBox(QWidget* parent, const ControlSpec& spec);
+    const Picture& GetPicture() const { return picture_; }
+    bool HasFocus() const;
+    void SetFocus();
+
+    std::function<void(int key_code, int shift)> on_key_down;
+    std::function<void()> on_click;
+
+private:
+    Picture picture_;
+};
+
+class CommandButton : public Control {
+public:
+    CommandButton(QWidget* parent, const ControlSpec& spec);
+    const std::string& Caption() const { return caption_; }
+    // Presses the button as a click would.
+    void Click();
+
+    std::function<void()> on_click;
+
+private:
+    std::string caption_;
+};
+
+// One of a group of exclusive choices; the buttons of one window form one group.
+class OptionButton : public Control {
+public:
+    OptionButton(QWidget* parent, const ControlSpec& spec);
+    const std::string& Caption() const { return caption_; }
+    bool Value() const;
+    void SetValue(bool selected);
+
+    std::function<void()> on_click;
+
+private:
+    std::string caption_;
+};
+
+// A straight one-pixel line segment between two points.
+class LineSegment : public Control {
+public:
+    LineSegment(QWidget* parent, const ControlSpec& spec);
+    int X1() const { return x1_; }
+    int Y1() const { return y1_; }
+    int X2() const { return x2_; }
+    int Y2() const { return y2_; }
+    Rgb BorderColor() const { return colour_; }
+
+private:
+    QRect PixelGeometry() const override;
+    int x1_, y1_, x2_, y2_;
+    Rgb colour_;
+};
+
+// An outlined rectangle that lets clicks through to what lies below it.
+class Shape : public Control {
+public:
+    Shape(QWidget* parent, const ControlSpec& spec);
+    Rgb BorderColor() const { return colour_; }
+
+private:
+    Rgb colour_;
+};
+
+// Ticks while window events are pumped; an interval of 0 stops it.
+class Timer : public Control {
+public:
+    explicit Timer(const ControlSpec& spec);
+    ~Timer() override;
+    int Interval() const { return interval_; }
+    void SetInterval(int milliseconds);
+
+    std::function<void()> on_timer;
+
+private:
+    int interval_ = 0;
+    std::unique_ptr<QTimer> timer_;
+};
+
+std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec);
+
+}  // namespace platform

@@ -1,0 +1,220 @@
+#include "platform/forms.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/keys.h"
+#include "platform/pictures.h"
+
+namespace platform {
+
+class FormWindow : public QWidget {
+public:
+    FormWindow(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override { form_.Paint(*this); }
+
+    void closeEvent(QCloseEvent* event) override {
+        form_.CloseRequested();
+        // The form has already taken its window down; nothing is left for Qt to do.
+        event->ignore();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        form_.Form_KeyDown(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
+    }
+
+private:
+    Form& form_;
+};
+
+namespace {
+
+Qt::WindowFlags FlagsOf(const WindowSpec& spec) {
+    switch (spec.frame) {
+    case FrameStyle::FixedSingle: {
+        Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (spec.minimize_button)
+            flags |= Qt::WindowMinimizeButtonHint;
+        return flags;
+    }
+    case FrameStyle::FixedToolWindow:
+        return Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    case FrameStyle::None:
+        return Qt::Window | Qt::FramelessWindowHint;
+    }
+    return Qt::Window;
+}
+
+QRect ScreenGeometry() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+Form::Form(const WindowSpec& window, std::span<const ControlSpec> controls)
+    : spec_(window), control_specs_(controls) {}
+
+Form::~Form() {
+    if (window_) {
+        controls_.clear();
+        delete window_;
+    }
+}
+
+void Form::Show() {
+    if (!window_) {
+        Load();
+        // The load handler may have unloaded or hidden the window again; then it stays so.
+        if (!window_ || hidden_while_loading_)
+            return;
+    }
+    window_->show();
+}
+
+void Form::Hide() {
+    if (loading_)
+        hidden_while_loading_ = true;
+    if (window_)
+        window_->hide();
+}
+
+bool Form::Visible() const { return window_ && window_->isVisible(); }
+
+void Form::Load() {
+    CreateWindow();
+    loading_ = true;
+    hidden_while_loading_ = false;
+    ControlsCreated();
+    Form_Load();
+    loading_ = false;
+}
+
+void Form::CreateWindow() {
+    window_ = new FormWindow(*this, FlagsOf(spec_));
+    window_->setWindowTitle(QString::fromUtf8(spec_.caption));
+    window_->setObjectName(QString::fromUtf8(spec_.name));
+    window_->setFixedSize(TwipsToPixels(spec_.client_width), TwipsToPixels(spec_.client_height));
+    if (spec_.icon)
+        window_->setWindowIcon(QIcon(LoadPicture(spec_.icon)));
+    QPalette palette = window_->palette();
+    palette.setColor(QPalette::Window, QColor(spec_.back.r, spec_.back.g, spec_.back.b));
+    window_->setPalette(palette);
+    window_->setAutoFillBackground(true);
+    if (spec_.centred) {
+        QRect screen = ScreenGeometry();
+        window_->move(screen.center() - QPoint(window_->width() / 2, window_->height() / 2));
+    }
+
+    // The first control of a table lies on top of those after it, so create from the end.
+    controls_.clear();
+    for (auto it = control_specs_.rbegin(); it != control_specs_.rend(); ++it)
+        controls_.push_back(CreateControl(window_, *it));
+    std::reverse(controls_.begin(), controls_.end());
+
+    // The control with the lowest tab index comes first in the tab order and takes the focus.
+    std::vector<std::pair<int, QWidget*>> tab_order;
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (control_specs_[i].tab_index >= 0 && controls_[i]->Widget())
+            tab_order.emplace_back(control_specs_[i].tab_index, controls_[i]->Widget());
+    }
+    std::sort(tab_order.begin(), tab_order.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tab_order.size(); ++i)
+        QWidget::setTabOrder(tab_order[i - 1].second, tab_order[i].second);
+    if (!tab_order.empty())
+        tab_order.front().second->setFocus(Qt::OtherFocusReason);
+}
+
+void Form::Unload() {
+    if (!window_)
+        return;
+    unloading_ = true;
+    Form_QueryUnload(CloseReason::Program);
+    unloading_ = false;
+    DestroyWindow();
+}
+
+void Form::CloseRequested() {
+    if (unloading_)
+        return;
+    Form_QueryUnload(CloseReason::Other);
+    // Nobody ended the program: the close goes ahead, which unloads the window.
+    DestroyWindow();
+}
+
+void Form::DestroyWindow() {
+    if (!window_)
+        return;
+    ControlsDestroyed();
+    controls_.clear();
+    lines_.clear();
+    window_->hide();
+    // The window may be in the middle of handling its own close event: let Qt delete it afterwards.
+    window_->deleteLater();
+    window_ = nullptr;
+}
+
+int Form::Left() const { return window_ ? window_->frameGeometry().x() * TwipsPerPixel : 0; }
+int Form::Top() const { return window_ ? window_->frameGeometry().y() * TwipsPerPixel : 0; }
+int Form::Width() const {
+    return window_ ? window_->frameGeometry().width() * TwipsPerPixel : spec_.client_width;
+}
+int Form::Height() const {
+    return window_ ? window_->frameGeometry().height() * TwipsPerPixel : spec_.client_height;
+}
+
+void Form::Move(int left, int top) {
+    if (window_)
+        window_->move(TwipsToPixels(left), TwipsToPixels(top));
+}
+
+int Form::ScreenWidth() { return ScreenGeometry().width() * TwipsPerPixel; }
+int Form::ScreenHeight() { return ScreenGeometry().height() * TwipsPerPixel; }
+
+void Form::DrawLine(int x1, int y1, int x2, int y2, Rgb colour) {
+    lines_.push_back(DrawnLine{x1, y1, x2, y2, colour});
+    if (window_)
+        window_->update();
+}
+
+void Form::Paint(QWidget& surface) {
+    QPainter painter(&surface);
+    for (const DrawnLine& line : lines_) {
+        painter.setPen(QPen(QColor(line.colour.r, line.colour.g, line.colour.b), 1));
+        painter.drawLine(TwipsToPixels(line.x1), TwipsToPixels(line.y1), TwipsToPixels(line.x2),
+                         TwipsToPixels(line.y2));
+    }
+}
+
+QWidget* Form::Window() const { return window_; }
+
+bool Form::Exposed() const {
+    return window_ && window_->windowHandle() && window_->windowHandle()->isExposed();
+}
+
+Control* Form::FindControl(std::string_view name, int index) const {
+    for (const auto& control : controls_) {
+        if (control->Name() == name && control->Index() == index)
+            return control.get();
+    }
+    return nullptr;
+}
+
+void Form::MissingControl(std::string_view name, int index) const {
+    std::fprintf(stderr, "zam: window %s has no control %.*s(%d)\n", spec_.name, static_cast<int>(name.size()),
+                 name.data(), index);
+    std::abort();
+}
+
+}  // namespace platform

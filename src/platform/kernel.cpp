@@ -1,0 +1,65 @@
+#include "platform/kernel.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::mt19937_64& Generator() {
+    static std::mt19937_64 generator;
+    return generator;
+}
+
+std::vector<std::function<void()>>& EndWork() {
+    static std::vector<std::function<void()>> work;
+    return work;
+}
+
+void RealSleep(int milliseconds) {
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void RealRandomize() {
+    auto now = std::chrono::system_clock::now().time_since_epoch().count();
+    auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    Generator().seed(static_cast<std::uint64_t>(now) ^ (static_cast<std::uint64_t>(ticks) << 1));
+}
+
+double RealRnd() {
+    // 53 random bits scaled into [0, 1): never 1.0, unlike some canonical helpers.
+    return static_cast<double>(Generator()() >> 11) * 0x1.0p-53;
+}
+
+void RealEnd() {
+    auto work = std::move(EndWork());
+    for (auto it = work.rbegin(); it != work.rend(); ++it)
+        (*it)();
+    std::fflush(nullptr);
+    std::exit(0);
+}
+
+}  // namespace
+
+KernelCalls& Kernel() {
+    static KernelCalls calls{RealSleep, RealRandomize, RealRnd, RealEnd};
+    return calls;
+}
+
+void Sleep(int milliseconds) { Kernel().sleep(milliseconds); }
+void Randomize() { Kernel().randomize(); }
+double Rnd() { return Kernel().rnd(); }
+
+int RandomBelow(int n) { return static_cast<int>(std::floor(n * Rnd())); }
+
+void End() { Kernel().end(); }
+
+void AtEnd(std::function<void()> work) { EndWork().push_back(std::move(work)); }
+
+}  // namespace platform

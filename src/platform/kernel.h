@@ -1,0 +1,34 @@
+#pragma once
+// The kernel-like calls the game makes: a pause, the random generator and
+// ending the program. Each goes through a replaceable slot so that a test can
+// script the numbers, record the pauses and see the end instead of exiting.
+
+#include <functional>
+
+namespace platform {
+
+struct KernelCalls {
+    std::function<void(int milliseconds)> sleep;
+    std::function<void()> randomize;
+    std::function<double()> rnd;
+    std::function<void()> end;
+};
+
+// The calls in use; they start out as the real ones.
+KernelCalls& Kernel();
+
+// Pauses the calling thread; no window events are handled meanwhile.
+void Sleep(int milliseconds);
+// Seeds the random generator from the clock.
+void Randomize();
+// The next uniform random number in [0, 1).
+double Rnd();
+// A whole number below n drawn from Rnd(): floor(n * r).
+int RandomBelow(int n);
+// Ends the program at once with exit status 0, after the work registered with AtEnd.
+void End();
+
+// Work that must happen before the process goes away (closing the audio device).
+void AtEnd(std::function<void()> work);
+
+}  // namespace platform

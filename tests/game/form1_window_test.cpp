@@ -1,0 +1,147 @@
+// The game window as a window: its layout, its life across games and its closes.
+
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "fixtures.h"
+#include "game/form1.h"
+#include "layout/form1_layout.h"
+#include "platform/events.h"
+
+namespace {
+
+using game::Form1;
+
+class Form1WindowTest : public ::testing::Test {
+protected:
+    void TearDown() override { form.Unload(); }
+
+    testing_support::ScriptedRandom random{[](std::size_t k) { return (k % 4) / 4.0; }};
+    testing_support::RecordedEnd end;
+    Form1 form;
+};
+
+TEST_F(Form1WindowTest, WindowAndControlsFollowTheLayoutInPixels) {
+    form.Show();
+    QWidget* window = form.Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(window->size(), QSize(611, 401)) << "9165 x 6015 twips";
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "the window is not resizable";
+    EXPECT_TRUE(window->windowTitle().startsWith("ZAM"));
+    EXPECT_FALSE(window->windowIcon().isNull());
+
+    // Twips stay as the layout set them; the widget is placed at the rounded pixel.
+    auto& banner = form.lblWinorLose();
+    EXPECT_EQ(banner.Left(), 1440);
+    EXPECT_EQ(banner.Widget()->geometry(), QRect(96, 168, 241, 49));
+    EXPECT_EQ(form.Picture1().Widget()->geometry(), QRect(448, 16, 150, 70));
+    EXPECT_EQ(form.Command1().Widget()->geometry(), QRect(544, 368, 57, 25));
+    EXPECT_EQ(form.Image2(0).Widget()->geometry(), QRect(512, 304, 16, 16));
+    EXPECT_EQ(form.Image0(1).Widget()->geometry(), QRect(472, 192, 30, 40));
+
+    // Hidden until a game procedure shows them.
+    EXPECT_FALSE(form.Command1().Visible());
+    EXPECT_FALSE(form.lblWinorLose().Visible());
+    EXPECT_FALSE(form.lblMV().Visible());
+    EXPECT_FALSE(form.Shape1().Visible());
+    EXPECT_EQ(static_cast<QLabel*>(form.lblScore(1).Widget())->text(), "Score : 0");
+    EXPECT_EQ(form.lblScore(2).Caption(), "ZAM");
+    EXPECT_EQ(form.lblScore(0).ForeColor(), platform::RGB(0, 192, 0));
+    EXPECT_EQ(form.lblScore(3).ForeColor(), platform::RGB(0, 192, 192));
+    EXPECT_EQ(form.Timer1().Interval(), 2000);
+
+    // Every picture the layout names is compiled in.
+    for (const auto& spec : layout::Form1Controls) {
+        if (spec.picture) {
+            EXPECT_FALSE(platform::LoadPicture(spec.picture).isNull()) << spec.picture;
+        }
+    }
+    EXPECT_EQ(form.Image0(0).GetPicture().size(), QSize(30, 40));
+    EXPECT_EQ(form.Picture1().GetPicture().size(), QSize(150, 70));
+    EXPECT_EQ(form.Image2(3).GetPicture().size(), QSize(16, 16));
+}
+
+TEST_F(Form1WindowTest, BannerAndMarkerLieAbovePiecesAndPicture1HoldsTheFocus) {
+    form.Show();
+    QWidget* window = form.Window();
+    auto stacking = [&](const platform::Control& control) { return window->children().indexOf(control.Widget()); };
+    // Qt paints later children on top.
+    EXPECT_GT(stacking(form.lblWinorLose()), stacking(form.Image1(0)));
+    EXPECT_GT(stacking(form.Shape1()), stacking(form.Image1(31)));
+    EXPECT_GT(stacking(form.Image1(0)), stacking(form.Image1(31)));
+    EXPECT_EQ(window->focusWidget(), form.Picture1().Widget());
+}
+
+TEST_F(Form1WindowTest, ArrowKeysReachPicture1WithTheirCodesAndShiftState) {
+    form.Show();
+    std::vector<std::pair<int, int>> keys;
+    form.Picture1().on_key_down = [&](int key, int shift) { keys.emplace_back(key, shift); };
+    QWidget* box = form.Picture1().Widget();
+    QTest::keyClick(box, Qt::Key_Left);
+    QTest::keyClick(box, Qt::Key_Up);
+    QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(box, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(box, Qt::Key_Q);
+    // Held modifiers arrive as key presses of their own first, as on a real keyboard.
+    std::vector<std::pair<int, int>> expected{{37, 0}, {38, 0}, {16, 1}, {39, 1},
+                                              {17, 2}, {18, 6}, {40, 6}, {81, 0}};
+    EXPECT_EQ(keys, expected);
+}
+
+TEST_F(Form1WindowTest, UnloadDestroysControlsButKeepsTheGameState) {
+    form.Show();
+    form.lblScore(1).SetCaption("Score : 12");
+    form.Command1().SetVisible(true);
+    form.Locate(4, 6, 2, -1);
+    form.Score(0) = 12;
+    form.PieceX(3, 0) = -1;
+    form.Phase = 2;
+
+    form.Unload();
+    EXPECT_FALSE(form.Loaded());
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(form.FindControl("lblScore", 1), nullptr);
+    EXPECT_EQ(end.ends, 0) << "the program's own unload does not end it";
+    EXPECT_EQ(form.Score(0), 12);
+    EXPECT_EQ(form.PieceX(3, 0), -1);
+    EXPECT_EQ(form.Phase, 2);
+
+    // The next showing builds the controls afresh from the layout and sets up a new game.
+    form.Show();
+    EXPECT_EQ(form.lblScore(1).Caption(), "Score : 0");
+    EXPECT_FALSE(form.Command1().Visible());
+    EXPECT_FALSE(form.Shape1().Visible());
+    EXPECT_EQ(form.Shape1().Left(), 7200);
+    EXPECT_EQ(form.Score(0), 0);
+    EXPECT_EQ(form.PieceX(3, 0), 3);
+    EXPECT_EQ(form.DrawnLines().size(), 32u) << "one grid per game, not one more per game";
+}
+
+TEST_F(Form1WindowTest, CloseByTheUserEndsTheProgramAndUnloadsTheWindow) {
+    form.Show();
+    form.Window()->close();
+    EXPECT_EQ(end.ends, 1);
+    EXPECT_FALSE(form.Loaded());
+    platform::ProcessPendingEvents();
+}
+
+TEST_F(Form1WindowTest, GridSurvivesTheWindowBeingHiddenAndShownAgain) {
+    form.Show();
+    form.Hide();
+    platform::ProcessPendingEvents();
+    form.Show();
+    QImage shot = form.Window()->grab().toImage();
+    const QColor grid(0, 100, 150);
+    // The outer column lines at 100 and 6500 twips (pixels 7 and 433), and the row
+    // lines at 2200 and 2600 twips (pixels 147 and 173), between the home rows.
+    EXPECT_EQ(shot.pixelColor(7, 200), grid);
+    EXPECT_EQ(shot.pixelColor(433, 200), grid);
+    EXPECT_EQ(shot.pixelColor(200, 147), grid);
+    EXPECT_EQ(shot.pixelColor(300, 173), grid);
+    EXPECT_EQ(shot.pixelColor(20, 190), QColor(0, 0, 0)) << "inside a cell the board is black";
+}
+
+}  // namespace
