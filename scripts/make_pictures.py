@@ -10,11 +10,13 @@ Map format:
     # Comment lines (starting with '#') describe the picture.
     scale = 2            optional: every map character becomes a 2x2 block
     . = transparent      a palette entry with no colour
-    k = #000000          palette entries: one character, '=', #RRGGBB
-    g = #20c040
+    k = #000000          palette entries: one character, '=', #RRGGBB,
+    g = #20c040  # eyes  optionally followed by '# a note'
 
     ..kkgg..             after one blank line: the rows, top to bottom,
     ..kggk..             each exactly width/scale characters long
+
+Any character but '#' and space can be a palette character.
 
 Only the Python 3 standard library is used, and the output is byte-for-byte
 the same on every run.
@@ -55,7 +57,8 @@ PICTURES = {
     "demo_raise": (58, 88, 16),
 }
 
-PALETTE_LINE = re.compile(r"^(\S)\s*=\s*(#[0-9A-Fa-f]{6}|transparent)\s*$")
+PALETTE_LINE = re.compile(
+    r"^(\S)\s*=\s*(#[0-9A-Fa-f]{6}|transparent)\s*(?:#.*)?$")
 SCALE_LINE = re.compile(r"^scale\s*=\s*([0-9]+)\s*$")
 
 

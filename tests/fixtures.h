@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "game/form1.h"
 #include "platform/kernel.h"
 #include "platform/seam.h"
 
@@ -46,6 +47,17 @@ public:
 
 private:
     platform::Replace<std::function<void()>> end_;
+};
+
+// A game window whose load only sets up the board and shows it, without playing:
+// for looking at the board and its primitives between moves.
+class SetUpOnlyForm1 : public game::Form1 {
+protected:
+    void Form_Load() override {
+        platform::Randomize();
+        Init();
+        Show();
+    }
 };
 
 }  // namespace testing_support

@@ -69,7 +69,7 @@ void Form1::Locate(Integer X, Integer Y, Integer Mode, Integer Param) {
     }
 }
 
-Integer Form1::Kcheck(Integer X, Integer Y) const {
+Integer GameState::Kcheck(Integer X, Integer Y) const {
     // Every piece is examined; off-board pieces stand at (-1, -1), which nobody asks about.
     Integer total = 0;
     for (int n = 0; n < PiecesPerSide; ++n) {

@@ -24,21 +24,16 @@ void Form1::ControlsCreated() {
         c_.lblScore[i] = &Get<platform::Label>("lblScore", i);
     for (int i = 0; i < 2; ++i)
         c_.Image0[i] = &Get<platform::Image>("Image0", i);
+
+    c_.Timer1->on_timer = [this] { Timer1_Timer(); };
+    c_.Command1->on_click = [this] { Command1_Click(); };
+    c_.Picture1->on_key_down = [this](int key, int shift) { Picture1_KeyDown(key, shift); };
+    for (int i = 0; i < 2 * PiecesPerSide; ++i)
+        c_.Image1[i]->on_click = [this, i] { Image1_Click(i); };
+    for (int i = 0; i < 4; ++i)
+        c_.Image2[i]->on_click = [this, i] { Image2_Click(i); };
 }
 
 void Form1::ControlsDestroyed() { c_ = Controls{}; }
-
-void Form1::Form_Load() {
-    platform::Randomize();
-    Init();
-    Show();
-}
-
-void Form1::Form_QueryUnload(platform::CloseReason reason) {
-    // The program's own unloading after a game goes ahead quietly; any other close ends the program.
-    if (reason == platform::CloseReason::Program)
-        return;
-    platform::End();
-}
 
 }  // namespace game

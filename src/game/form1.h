@@ -6,32 +6,15 @@
 #include <array>
 
 #include "game/board_size.h"
-#include "platform/bounded_array.h"
+#include "game/game_state.h"
 #include "platform/forms.h"
 #include "platform/types.h"
 
 namespace game {
 
-using platform::Boolean;
-using platform::Integer;
-
-class Form1 : public platform::Form {
+class Form1 : public platform::Form, public GameState {
 public:
     Form1();
-
-    // ---- The state of a game, as declared ----------------------------------
-    // Move value of each cell, 1..4; column 16 and row 14 are declared but stay 0.
-    platform::Array2D<Integer, 0, Columns, 0, Rows> MoveValues;
-    // Column and row of piece n of side s, -1 once it has left the board.
-    // Piece numbers -4..20 and side 2 are declared but never used.
-    platform::Array2D<Integer, -4, 20, 0, 2> PieceX;
-    platform::Array2D<Integer, -4, 20, 0, 2> PieceY;
-    platform::Array1D<Integer, 0, 2> Score;
-    Integer Phase = 0;  // 0 choose a piece, 1 piece chosen, 2 computer's turn, -1 game over
-    Integer Selected = 0;
-    Integer PlayerPieces = 0;
-    Integer ComputerPieces = 0;
-    Boolean EndLoop = platform::False;
 
     // ---- The board ------------------------------------------------------------
     void Init();
@@ -39,9 +22,26 @@ public:
     // Mode 2 or more, shows the selection marker on cell (X, Y) when Param is -1 and
     // hides it otherwise. Records nothing in PieceX or PieceY.
     void Locate(Integer X, Integer Y, Integer Mode, Integer Param);
-    // What stands on cell (X, Y): 0 nothing, 1 a player's piece, 2 a computer's piece.
-    Integer Kcheck(Integer X, Integer Y) const;
     void DrawLines();
+
+    // ---- The turns --------------------------------------------------------------
+    // The turn loop: the player's moves arrive as events, the computer answers at once.
+    void Game();
+    // Moves the chosen piece in direction I (0 up, 1 right, 2 down, 3 left) when the rules allow.
+    void MoveYourChr(Integer I);
+    // The computer's whole turn: chooses, plays and scores its move, then hands back.
+    void ZAMPhase();
+    // The landing cell's value V rises over cell (XX, YY), brightening and fading.
+    void PrintMoveValue(Integer XX, Integer YY, Integer V);
+    // Scores the survivors, shows the result and lets the winner's pieces dance until OK.
+    void GameEnd();
+
+    // ---- Event handlers -----------------------------------------------------------
+    void Timer1_Timer();
+    void Command1_Click();
+    void Image1_Click(int Index);
+    void Image2_Click(int Index);
+    void Picture1_KeyDown(int KeyCode, int Shift);
 
     // ---- The controls of the loaded window ------------------------------------
     platform::Timer& Timer1() const { return *c_.Timer1; }
@@ -62,6 +62,10 @@ protected:
     void ControlsDestroyed() override;
 
 private:
+    void WriteScore(int side);
+    // Takes a piece off the board and out of its side's count.
+    void TakeOff(int piece, int side);
+
     struct Controls {
         platform::Timer* Timer1 = nullptr;
         platform::CommandButton* Command1 = nullptr;

@@ -161,6 +161,16 @@ void Control::SetVisible(bool visible) {
         widget_->setVisible(visible);
 }
 
+void Control::Refresh() {
+    if (!widget_ || !widget_->parentWidget())
+        return;
+    QRect now = widget_->isVisible() ? widget_->geometry() : QRect();
+    QRect area = last_shown_.united(now);
+    last_shown_ = now;
+    if (!area.isEmpty())
+        widget_->parentWidget()->repaint(area);
+}
+
 // ---- Label -----------------------------------------------------------------
 
 Label::Label(QWidget* parent, const ControlSpec& spec)

@@ -38,6 +38,10 @@ public:
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
 
+    // Puts the control's current look on screen at once, without pumping events:
+    // repaints the window over where the control was last shown and where it is now.
+    void Refresh();
+
     // The Qt widget standing for this control; none for a timer.
     QWidget* Widget() const { return widget_; }
 
@@ -57,6 +61,7 @@ private:
     int index_;
     bool visible_;
     QPointer<QWidget> widget_;
+    QRect last_shown_;
 };
 
 class Label : public Control {

@@ -1,6 +1,8 @@
 #include "platform/forms.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/pictures.h"
 
@@ -201,6 +204,18 @@ QWidget* Form::Window() const { return window_; }
 
 bool Form::Exposed() const {
     return window_ && window_->windowHandle() && window_->windowHandle()->isExposed();
+}
+
+void Form::WaitUntilExposed(int max_milliseconds) {
+    if (!window_ || !window_->isVisible())
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    // A timer makes sure the blocking wait wakes up even when no exposure ever comes.
+    QTimer wake;
+    wake.start(20);
+    while (window_ && window_->isVisible() && !Exposed() && clock.elapsed() < max_milliseconds)
+        WaitForEvents();
 }
 
 Control* Form::FindControl(std::string_view name, int index) const {

@@ -60,6 +60,9 @@ public:
     QWidget* Window() const;
     // Whether the window system has put the window on screen, so that drawing reaches it.
     bool Exposed() const;
+    // Pumps events until the window is on screen, for at most max_milliseconds: drawing
+    // done before then, without pumping, would never reach the screen.
+    void WaitUntilExposed(int max_milliseconds = 2000);
 
     // A control of the loaded form by name and array index (-1 for a plain control); none if absent.
     Control* FindControl(std::string_view name, int index = -1) const;

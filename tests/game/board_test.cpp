@@ -28,7 +28,7 @@ protected:
 
     testing_support::ScriptedRandom random{DealScript};
     testing_support::RecordedEnd end;
-    Form1 form;
+    testing_support::SetUpOnlyForm1 form;
 };
 
 TEST_F(BoardTest, DealDrawsOneNumberPerInnerCellInRowMajorOrder) {

@@ -20,7 +20,7 @@ protected:
 
     testing_support::ScriptedRandom random{[](std::size_t k) { return (k % 4) / 4.0; }};
     testing_support::RecordedEnd end;
-    Form1 form;
+    testing_support::SetUpOnlyForm1 form;
 };
 
 TEST_F(Form1WindowTest, WindowAndControlsFollowTheLayoutInPixels) {

@@ -1,0 +1,48 @@
+// The landing cell's value rises over the moved piece, brightening, then fading.
+
+#include <cmath>
+#include <cstdio>
+
+#include "game/form1.h"
+#include "platform/kernel.h"
+
+namespace game {
+namespace {
+
+constexpr int StepsPerPass = 21;
+constexpr int Rise = 10;         // twips per step
+constexpr int Brightening = 20;  // per step
+constexpr int Pause = 20;        // milliseconds per step
+
+}  // namespace
+
+void Form1::PrintMoveValue(Integer XX, Integer YY, Integer V) {
+    const int left = 400 * XX + 200;
+    const int top = 400 * YY - 400;
+    platform::Label& label = lblMV();
+    label.SetForeColor(platform::RGB(0, 0, 0));
+    char caption[8];
+    std::snprintf(caption, sizeof caption, "%X", static_cast<unsigned>(static_cast<std::uint16_t>(V)));
+    label.SetCaption(caption);
+    label.SetVisible(true);
+
+    int n = 0;
+    auto step = [&](int t, int change) {
+        label.Move(left, t);
+        label.SetForeColor(platform::RGB(static_cast<int>(std::floor(0.9 * n)), n, n));
+        n += change;
+        // No events are pumped during a move: each step goes to the screen by itself.
+        label.Refresh();
+        platform::Sleep(Pause);
+    };
+    // The middle height is used twice, so the number rests there, white, for two steps.
+    for (int k = 0; k < StepsPerPass; ++k)
+        step(top - Rise * k, Brightening);
+    for (int k = 0; k < StepsPerPass; ++k)
+        step(top - 200 - Rise * k, -Brightening);
+
+    label.SetVisible(false);
+    label.Refresh();
+}
+
+}  // namespace game

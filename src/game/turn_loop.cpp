@@ -1,0 +1,72 @@
+// One game is one loading of the game window: set-up, the turn loop, the end.
+
+#include <string>
+
+#include "game/form1.h"
+#include "platform/events.h"
+#include "platform/kernel.h"
+#include "screens/module1.h"
+#include "sound/tx_midi.h"
+
+namespace game {
+
+void Form1::Form_Load() {
+    platform::Randomize();
+    Init();
+    Game();
+    Hide();
+}
+
+void Form1::Game() {
+    Show();
+    // The move value animation draws without pumping events: the window must be on screen first.
+    WaitUntilExposed();
+    // The first tick of the music keeper starts the game tune, about two seconds from now.
+    screens::MidiFile = "zaming.mid";
+    Timer1().SetInterval(2000);
+
+    while (Phase >= 0) {
+        if (ComputerPieces < 1 || PlayerPieces < 1)
+            Phase = -1;
+        if (Phase == 0 || Phase == 1) {
+            // The player's clicks and keys arrive inside the pump and move Phase on.
+            do {
+                platform::WaitForEvents();
+            } while (Phase < 2);
+        } else if (Phase >= 2) {
+            ZAMPhase();
+        }
+    }
+
+    Timer1().SetInterval(0);
+    sound::StopMidi();
+    GameEnd();
+}
+
+void Form1::Timer1_Timer() { sound::KeepMidiPlaying(); }
+
+void Form1::Command1_Click() { EndLoop = platform::False; }
+
+void Form1::Form_QueryUnload(platform::CloseReason reason) {
+    // The program's own unloading after a game goes ahead quietly; any other close ends the program.
+    if (reason == platform::CloseReason::Program)
+        return;
+    sound::StopMidi();
+    platform::End();
+}
+
+void Form1::WriteScore(int side) {
+    lblScore(side == PlayerSide ? 1 : 3).SetCaption("Score : " + std::to_string(Score(side)));
+}
+
+void Form1::TakeOff(int piece, int side) {
+    PieceX(piece, side) = -1;
+    PieceY(piece, side) = -1;
+    Locate(-1, -1, static_cast<Integer>(side), static_cast<Integer>(piece));
+    if (side == PlayerSide)
+        --PlayerPieces;
+    else
+        --ComputerPieces;
+}
+
+}  // namespace game

@@ -1,0 +1,122 @@
+#include "platform/audio_device.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "platform/kernel.h"
+
+namespace platform::audio {
+namespace {
+
+constexpr int Frequency = 44100;
+constexpr int Channels = 2;
+constexpr int BufferFrames = 1024;
+constexpr int MixerChannels = 8;
+
+// General MIDI instruments for FluidSynth, used when nobody named a sound font.
+constexpr const char* SoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
+                                      "/usr/share/sounds/sf2/default-GM.sf2"};
+
+struct Device {
+    bool open = false;
+    bool failed = false;
+    bool registered_at_end = false;
+    int frame_rate = 0;
+    int bytes_per_frame = 4;
+    std::vector<std::function<void()>> before_close;
+};
+
+Device& State() {
+    static Device device;
+    return device;
+}
+
+// Written by the audio thread, read by the user-interface thread.
+std::atomic<std::int64_t> frames_mixed{0};
+std::atomic<int> bytes_per_frame{4};
+
+void CountMixedFrames(void*, Uint8*, int length) { frames_mixed += length / bytes_per_frame.load(); }
+
+void ChooseSoundFont() {
+    if (Mix_GetSoundFonts() != nullptr)
+        return;
+    std::error_code error;
+    for (const char* font : SoundFonts) {
+        if (std::filesystem::is_regular_file(font, error)) {
+            Mix_SetSoundFonts(font);
+            return;
+        }
+    }
+}
+
+bool Open(Device& device) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    Mix_Init(MIX_INIT_MID);
+    ChooseSoundFont();
+    if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, Channels, BufferFrames, nullptr, 0) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    int frequency = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    Mix_QuerySpec(&frequency, &format, &channels);
+    device.frame_rate = frequency;
+    device.bytes_per_frame = SDL_AUDIO_BITSIZE(format) / 8 * channels;
+    bytes_per_frame = device.bytes_per_frame > 0 ? device.bytes_per_frame : 4;
+    Mix_AllocateChannels(MixerChannels);
+    // Channels picked freely never land on the effects' own channel.
+    Mix_ReserveChannels(EffectChannel + 1);
+    Mix_SetPostMix(CountMixedFrames, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool Ready() {
+    Device& device = State();
+    if (device.open || device.failed)
+        return device.open;
+    if (!Open(device)) {
+        device.failed = true;
+        std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
+        return false;
+    }
+    device.open = true;
+    if (!device.registered_at_end) {
+        device.registered_at_end = true;
+        // Ending the program must also end the music, which plays on another thread.
+        platform::AtEnd(Close);
+    }
+    return true;
+}
+
+std::int64_t FramesMixed() { return frames_mixed.load(); }
+
+int FrameRate() { return State().open ? State().frame_rate : 0; }
+
+void BeforeClose(std::function<void()> release) { State().before_close.push_back(std::move(release)); }
+
+void Close() {
+    Device& device = State();
+    if (!device.open)
+        return;
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    for (auto& release : device.before_close)
+        release();
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    device.open = false;
+    device.frame_rate = 0;
+}
+
+}  // namespace platform::audio
