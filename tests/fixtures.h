@@ -2,12 +2,16 @@
 // Scripted stand-ins for the platform calls a test must control.
 
 #include <cstddef>
+#include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "game/form1.h"
 #include "platform/kernel.h"
 #include "platform/seam.h"
+#include "platform/sequencer.h"
+#include "platform/waveplayer.h"
 
 namespace testing_support {
 
@@ -47,6 +51,53 @@ public:
 
 private:
     platform::Replace<std::function<void()>> end_;
+};
+
+// Records the effects started and the sequencer commands sent, and plays nothing.
+// A status question is answered "playing" while a tune is open and `playing` holds.
+class RecordedSounds {
+public:
+    RecordedSounds()
+        : wave_(platform::WavePlayer().play_sound,
+                [this](const char* file, int flags) {
+                    effects.push_back(file ? file : "");
+                    flags_.push_back(flags);
+                    return true;
+                }),
+          sequencer_(platform::Sequencer().send_string, [this](const std::string& command, char* reply, int length) {
+              return Command(command, reply, length);
+          }) {}
+
+    std::vector<std::string> effects;   // wave files, in the order they were started
+    std::vector<std::string> commands;  // sequencer commands, exactly as sent
+    std::vector<int> reply_lengths;
+    std::vector<std::string> tunes;     // the file names of the tunes opened
+    bool playing = true;
+    const std::vector<int>& flags() const { return flags_; }
+
+private:
+    int Command(const std::string& command, char* reply, int length) {
+        commands.push_back(command);
+        reply_lengths.push_back(length);
+        if (reply && length > 0)
+            reply[0] = '\0';
+        if (command.rfind("open ", 0) == 0) {
+            std::size_t slash = command.rfind('/');
+            std::size_t quote = command.rfind('"');
+            tunes.push_back(command.substr(slash + 1, quote - slash - 1));
+            open_ = true;
+        } else if (command == "close Midi") {
+            open_ = false;
+        } else if (command == "Status Midi mode" && reply && length > 8) {
+            std::strcpy(reply, open_ && playing ? "playing" : "stopped");
+        }
+        return 0;
+    }
+
+    bool open_ = false;
+    std::vector<int> flags_;
+    platform::Replace<std::function<bool(const char*, int)>> wave_;
+    platform::Replace<std::function<int(const std::string&, char*, int)>> sequencer_;
 };
 
 // A game window whose load only sets up the board and shows it, without playing:

@@ -4,6 +4,7 @@
 
 #include "game/form1.h"
 #include "platform/kernel.h"
+#include "sound/tx_midi.h"
 
 namespace game {
 
@@ -14,7 +15,8 @@ constexpr Integer ShowMarker = -1;
 }  // namespace
 
 void Form1::Init() {
-    // The title music is stopped here once the music player exists.
+    // The title music ends as the board is set up; the game tune follows at the music keeper's first tick.
+    sound::StopMidi();
 
     for (int n = 0; n < PiecesPerSide; ++n) {
         Image1(n).SetPicture(Image0(PlayerSide).GetPicture());
