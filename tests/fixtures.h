@@ -103,6 +103,15 @@ private:
 // A game window whose load only sets up the board and shows it, without playing:
 // for looking at the board and its primitives between moves.
 class SetUpOnlyForm1 : public game::Form1 {
+public:
+    // Takes a piece off the board as a capture would.
+    void TakeOffForTest(int piece, int side) {
+        PieceX(piece, side) = -1;
+        PieceY(piece, side) = -1;
+        Locate(-1, -1, static_cast<game::Integer>(side), static_cast<game::Integer>(piece));
+        --(side == game::PlayerSide ? PlayerPieces : ComputerPieces);
+    }
+
 protected:
     void Form_Load() override {
         platform::Randomize();

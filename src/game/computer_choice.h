@@ -8,6 +8,7 @@ namespace game {
 struct ComputerMove {
     Integer piece = -1;  // -1: no move chosen
     Integer direction = MoveDown;
+    bool operator==(const ComputerMove&) const = default;
 };
 
 // Chooses the computer's move in three stages: the last capture found among

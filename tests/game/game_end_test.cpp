@@ -1,0 +1,160 @@
+// The end of a game: survivors, result, the end animation, OK, and closing the
+// window in the middle of it all.
+
+#include <gtest/gtest.h>
+
+#include "fixtures.h"
+#include "game_harness.h"
+#include "screens/module1.h"
+
+namespace {
+
+using testing_support::GameHarness;
+
+class GameEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.Show();
+        form.Phase = -1;
+    }
+    void TearDown() override { form.Unload(); }
+
+    // Pass j of the animation draws column j and row j % 14 for its piece, then the label's jitter.
+    double Script(std::size_t draw) {
+        if (draw < 192)
+            return 0.5;
+        std::size_t pass = (draw - 192) / 3 + 1;
+        switch ((draw - 192) % 3) {
+        case 0: return (pass % 16 + 0.5) / 16;
+        case 1: return (pass % 14 + 0.5) / 14;
+        default: return pass % 2 ? 0.0 : 0.9999;
+        }
+    }
+
+    testing_support::ScriptedRandom random{[this](std::size_t draw) { return Script(draw); }};
+    testing_support::RecordedSleep sleep;
+    testing_support::RecordedSounds sounds;
+    testing_support::SetUpOnlyForm1 form;
+    GameHarness harness{form};
+};
+
+TEST_F(GameEndTest, SurvivorsScoreTheHigherScoreWinsAndTheWinnersPiecesDanceInTurn) {
+    // The player has lost every piece; five of the computer's are left.
+    for (int n = 0; n < 16; ++n) {
+        form.TakeOffForTest(n, 0);
+        if (n >= 5)
+            form.TakeOffForTest(n, 1);
+    }
+    form.Score(0) = 12;
+    form.Score(1) = 8;
+    std::vector<int> tops;
+    harness.watch = [&](game::Form1& f) { tops.push_back(f.lblWinorLose().Top()); };
+    for (int i = 0; i < 15; ++i)
+        harness.Then([](game::Form1&) {});
+    harness.Then(GameHarness::ClickOk());
+    form.GameEnd();
+
+    EXPECT_EQ(form.Score(0), 12) << "only the side with pieces left gains";
+    EXPECT_EQ(form.Score(1), 13);
+    EXPECT_EQ(form.lblScore(1).Caption(), "Score : 12");
+    EXPECT_EQ(form.lblScore(3).Caption(), "Score : 13");
+    EXPECT_EQ(form.lblWinorLose().Caption(), "You Lose.");
+    EXPECT_TRUE(form.lblWinorLose().Visible());
+    EXPECT_TRUE(form.Command1().Visible());
+    EXPECT_EQ(sounds.tunes, std::vector<std::string>{"endzam.mid"});
+    for (int n = 0; n < 16; ++n) {
+        EXPECT_EQ(form.PieceX(n, 1), -1) << "the board is empty";
+        EXPECT_FALSE(form.Image1(n).Visible()) << "the loser's pieces stay hidden";
+    }
+    EXPECT_EQ(form.PieceY(2, 1), 0) << "rows are left as they were";
+    EXPECT_EQ(form.ComputerPieces, 5) << "and so are the counters";
+
+    // Sixteen passes, OK at the last: pieces 1, 2, ..., 15 and then 0, each on its pass's cell.
+    EXPECT_EQ(random.draws(), 192u + 16 * 3);
+    for (int pass = 1; pass <= 16; ++pass) {
+        int k = pass % 16;
+        EXPECT_TRUE(form.Image1(16 + k).Visible()) << "lost or not, every one of the winner's pieces";
+        EXPECT_EQ(form.Image1(16 + k).Left(), 400 * (pass % 16) + 105) << k;
+        EXPECT_EQ(form.Image1(16 + k).Top(), 400 * (pass % 14)) << k;
+    }
+    ASSERT_EQ(tops.size(), 16u);
+    for (int top : tops) {
+        EXPECT_GE(top, 2400);
+        EXPECT_LT(top, 2500);
+    }
+    EXPECT_EQ(form.EndLoop, platform::False);
+}
+
+TEST_F(GameEndTest, LevelScoresAnimateThePlayersPiecesAndOkEndsAfterThePassInProgress) {
+    for (int n = 0; n < 16; ++n)
+        form.TakeOffForTest(n, 1);
+    form.Score(0) = 10;  // 16 survivors make it 26
+    form.Score(1) = 26;
+    harness.Then(GameHarness::ClickOk());
+    form.GameEnd();
+    EXPECT_EQ(form.Score(0), 26);
+    EXPECT_EQ(form.lblWinorLose().Caption(), "You Win.");
+    EXPECT_EQ(random.draws(), 192u + 3) << "one pass, the one that saw OK";
+    EXPECT_EQ(form.Image1(1).Left(), 400 * 1 + 105);
+    EXPECT_TRUE(form.Image1(1).Visible());
+    EXPECT_FALSE(form.Image1(2).Visible());
+}
+
+// The game window's close box ends the program wherever the game is; the program's
+// own unloading after a game does not.
+class ClosingTest : public ::testing::Test {
+protected:
+    void SetUp() override { screens::ComputerTries = 10; }
+
+    testing_support::ScriptedRandom random{[](std::size_t) { return 0.5; }};
+    testing_support::RecordedSleep sleep;
+    testing_support::RecordedSounds sounds;
+    game::Form1 form;
+    GameHarness harness{form};
+};
+
+TEST_F(ClosingTest, CloseWhileWaitingForThePlayerEndsTheProgramAndStopsTheMusic) {
+    harness.Then(GameHarness::ClickPiece(3));
+    harness.Then(GameHarness::CloseWindow());
+    EXPECT_THROW(form.Show(), testing_support::ProgramEnded);
+    EXPECT_EQ(harness.end.ends, 1);
+    ASSERT_FALSE(sounds.commands.empty());
+    EXPECT_EQ(sounds.commands.back(), "close Midi");
+    EXPECT_FALSE(form.Loaded());
+}
+
+TEST_F(ClosingTest, CloseDuringTheEndAnimationEndsTheProgram) {
+    // A game that is over at once: the player has no pieces left.
+    harness.watch = [](game::Form1& f) {
+        if (f.Phase == 0) {
+            for (int n = 0; n < 16; ++n)
+                f.PieceX(n, 0) = f.PieceY(n, 0) = -1;
+            f.PlayerPieces = 0;
+            f.Phase = 2;
+        }
+    };
+    harness.Then([](game::Form1&) {});
+    harness.Then([](game::Form1& f) { EXPECT_TRUE(f.Command1().Visible()) << "in the end animation"; });
+    harness.Then(GameHarness::CloseWindow());
+    EXPECT_THROW(form.Show(), testing_support::ProgramEnded);
+    EXPECT_EQ(harness.end.ends, 1);
+    EXPECT_EQ(sounds.commands.back(), "close Midi");
+}
+
+TEST_F(ClosingTest, TheProgramsOwnUnloadAfterAGameDoesNotEndIt) {
+    harness.watch = [](game::Form1& f) {
+        if (f.Phase == 0) {
+            f.ComputerPieces = 0;
+            f.Phase = 2;
+        }
+    };
+    harness.Then([](game::Form1&) {});
+    harness.Then(GameHarness::ClickOk());
+    form.Show();
+    EXPECT_FALSE(form.Visible());
+    form.Unload();
+    EXPECT_EQ(harness.end.ends, 0);
+    EXPECT_FALSE(form.Loaded());
+}
+
+}  // namespace
