@@ -174,11 +174,11 @@ void Control::Refresh() {
 // ---- Label -----------------------------------------------------------------
 
 Label::Label(QWidget* parent, const ControlSpec& spec)
-    : Control(spec), caption_(spec.caption ? spec.caption : ""), fore_(spec.fore.value_or(Rgb{})),
-      back_(spec.back) {
+    : Control(spec), centred_(spec.centred), caption_(spec.caption ? spec.caption : ""),
+      fore_(spec.fore.value_or(Rgb{})), back_(spec.back) {
     auto* label = new LabelWidget(QString::fromStdString(caption_), parent);
     label->setFont(FontOf(spec));
-    label->setWordWrap(true);
+    label->setWordWrap(false);
     label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
     label->clicked = [this] {
@@ -191,8 +191,25 @@ Label::Label(QWidget* parent, const ControlSpec& spec)
 
 void Label::SetCaption(const std::string& caption) {
     caption_ = caption;
-    if (auto* label = static_cast<QLabel*>(Widget()))
+    if (auto* label = static_cast<QLabel*>(Widget())) {
         label->setText(QString::fromStdString(caption));
+        Place();
+    }
+}
+
+QRect Label::PixelGeometry() const {
+    QRect box = Control::PixelGeometry();
+    auto* label = static_cast<QLabel*>(Widget());
+    if (!label)
+        return box;
+    int text = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    if (text > box.width()) {
+        int extra = text - box.width();
+        box.setWidth(text);
+        if (centred_)
+            box.translate(-extra / 2, 0);
+    }
+    return box;
 }
 
 void Label::SetForeColor(Rgb colour) {
@@ -301,8 +318,11 @@ OptionButton::OptionButton(QWidget* parent, const ControlSpec& spec)
     button->setChecked(spec.selected);
     button->setAutoFillBackground(spec.back.has_value());
     QPalette palette = button->palette();
-    if (spec.back)
+    // A button fills its background with the Button role, not Window: set both.
+    if (spec.back) {
         palette.setColor(QPalette::Window, ToQColor(*spec.back));
+        palette.setColor(QPalette::Button, ToQColor(*spec.back));
+    }
     palette.setColor(QPalette::WindowText, ToQColor(spec.fore.value_or(Rgb{})));
     button->setPalette(palette);
     QObject::connect(button, &QRadioButton::clicked, button, [this] {

@@ -75,7 +75,11 @@ public:
     std::function<void()> on_click;
 
 private:
+    // Text is never cut off: a caption wider than the label spills over its right
+    // edge (or both edges when centred), as the layout's fonts were narrower than ours.
+    QRect PixelGeometry() const override;
     void ApplyColours();
+    bool centred_;
     std::string caption_;
     Rgb fore_;
     std::optional<Rgb> back_;
