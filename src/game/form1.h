@@ -7,12 +7,13 @@
 
 #include "game/board_size.h"
 #include "game/game_state.h"
+#include "game/rules.h"
 #include "platform/forms.h"
 #include "platform/types.h"
 
 namespace game {
 
-class Form1 : public platform::Form, public GameState {
+class Form1 : public platform::Form, public GameState, public MoveView {
 public:
     Form1();
 
@@ -21,7 +22,7 @@ public:
     // Places (X >= 0) or hides (X < 0) the image of piece Param of side Mode; with
     // Mode 2 or more, shows the selection marker on cell (X, Y) when Param is -1 and
     // hides it otherwise. Records nothing in PieceX or PieceY.
-    void Locate(Integer X, Integer Y, Integer Mode, Integer Param);
+    void Locate(Integer X, Integer Y, Integer Mode, Integer Param) override;
     void DrawLines();
 
     // ---- The turns --------------------------------------------------------------
@@ -32,7 +33,7 @@ public:
     // The computer's whole turn: chooses, plays and scores its move, then hands back.
     void ZAMPhase();
     // The landing cell's value V rises over cell (XX, YY), brightening and fading.
-    void PrintMoveValue(Integer XX, Integer YY, Integer V);
+    void PrintMoveValue(Integer XX, Integer YY, Integer V) override;
     // Scores the survivors, shows the result and lets the winner's pieces dance until OK.
     void GameEnd();
 
@@ -62,9 +63,10 @@ protected:
     void ControlsDestroyed() override;
 
 private:
-    void WriteScore(int side);
-    // Takes a piece off the board and out of its side's count.
-    void TakeOff(int piece, int side);
+    // The rest of what a move shows and sounds.
+    void PlayWav(const char* file_name) override;
+    void Pause(int milliseconds) override;
+    void ShowScore(int side) override;
 
     struct Controls {
         platform::Timer* Timer1 = nullptr;

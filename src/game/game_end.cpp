@@ -13,25 +13,13 @@ namespace game {
 void Form1::GameEnd() {
     Command1().SetVisible(true);
 
-    for (int n = 0; n < PiecesPerSide; ++n) {
-        for (int side : {PlayerSide, ComputerSide}) {
-            if (PieceX(n, side) >= 0) {
-                PieceX(n, side) = -1;
-                Locate(-1, -1, static_cast<Integer>(side), static_cast<Integer>(n));
-                Score(side) += 1;
-            }
-        }
-    }
-    WriteScore(PlayerSide);
-    WriteScore(ComputerSide);
+    ScoreSurvivors(*this, *this);
+    ShowScore(PlayerSide);
+    ShowScore(ComputerSide);
 
     // Only the scores decide; equal scores are the player's win.
-    lblWinorLose().SetCaption("You Win.");
-    Integer winner = PlayerSide;
-    if (Score(ComputerSide) > Score(PlayerSide)) {
-        lblWinorLose().SetCaption("You Lose.");
-        winner = ComputerSide;
-    }
+    const auto winner = static_cast<Integer>(Winner(*this));
+    lblWinorLose().SetCaption(winner == PlayerSide ? "You Win." : "You Lose.");
     lblWinorLose().SetVisible(true);
 
     // The music keeper has stopped, so the fanfare plays once.

@@ -12,7 +12,7 @@ namespace {
 constexpr int StepsPerPass = 21;
 constexpr int Rise = 10;         // twips per step
 constexpr int Brightening = 20;  // per step
-constexpr int Pause = 20;        // milliseconds per step
+constexpr int StepPause = 20;    // milliseconds per step
 
 }  // namespace
 
@@ -33,7 +33,7 @@ void Form1::PrintMoveValue(Integer XX, Integer YY, Integer V) {
         n += change;
         // No events are pumped during a move: each step goes to the screen by itself.
         label.Refresh();
-        platform::Sleep(Pause);
+        platform::Sleep(StepPause);
     };
     // The middle height is used twice, so the number rests there, white, for two steps.
     for (int k = 0; k < StepsPerPass; ++k)

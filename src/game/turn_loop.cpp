@@ -7,6 +7,7 @@
 #include "platform/kernel.h"
 #include "screens/module1.h"
 #include "sound/tx_midi.h"
+#include "sound/tx_wav.h"
 
 namespace game {
 
@@ -26,7 +27,7 @@ void Form1::Game() {
     Timer1().SetInterval(2000);
 
     while (Phase >= 0) {
-        if (ComputerPieces < 1 || PlayerPieces < 1)
+        if (GameOver(*this))
             Phase = -1;
         if (Phase == 0 || Phase == 1) {
             // The player's clicks and keys arrive inside the pump and move Phase on.
@@ -55,18 +56,12 @@ void Form1::Form_QueryUnload(platform::CloseReason reason) {
     platform::End();
 }
 
-void Form1::WriteScore(int side) {
+void Form1::ShowScore(int side) {
     lblScore(side == PlayerSide ? 1 : 3).SetCaption("Score : " + std::to_string(Score(side)));
 }
 
-void Form1::TakeOff(int piece, int side) {
-    PieceX(piece, side) = -1;
-    PieceY(piece, side) = -1;
-    Locate(-1, -1, static_cast<Integer>(side), static_cast<Integer>(piece));
-    if (side == PlayerSide)
-        --PlayerPieces;
-    else
-        --ComputerPieces;
-}
+void Form1::PlayWav(const char* file_name) { sound::PlayWav(file_name); }
+
+void Form1::Pause(int milliseconds) { platform::Sleep(milliseconds); }
 
 }  // namespace game

@@ -1,0 +1,130 @@
+#include "game/rules.h"
+
+namespace game {
+namespace {
+
+constexpr Integer MarkerMode = 2;
+
+// Takes a piece off the board and out of its side's count.
+void TakeOff(GameState& s, int piece, int side, MoveView& view) {
+    s.PieceX(piece, side) = -1;
+    s.PieceY(piece, side) = -1;
+    view.Locate(-1, -1, static_cast<Integer>(side), static_cast<Integer>(piece));
+    --(side == PlayerSide ? s.PlayerPieces : s.ComputerPieces);
+}
+
+// Captures every piece of `side` standing on (x, y), a point and a sound each.
+void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view) {
+    for (int i = 0; i < PiecesPerSide; ++i) {
+        if (s.PieceX(i, side) == x && s.PieceY(i, side) == y) {
+            TakeOff(s, i, side, view);
+            s.Score(1 - side) += 1;
+            view.PlayWav("zam4.wav");
+        }
+    }
+}
+
+}  // namespace
+
+bool PlayerMove(GameState& s, Integer I, MoveView& view) {
+    const Integer n = s.Selected;
+    // Never move a piece that is not on the board: its cell would lie outside the board's arrays.
+    if (n < 0 || n >= PiecesPerSide || !s.OnBoard(n, PlayerSide))
+        return false;
+    const Integer x = s.PieceX(n, PlayerSide);
+    const Integer y = s.PieceY(n, PlayerSide);
+    const Integer v = s.MoveValues(x, y);
+    constexpr Integer Blocked = 1;  // only the player's own pieces block a move
+
+    switch (I) {
+    case MoveUp:
+        // The top edge never refuses: a piece that reaches or passes row 0 stops there,
+        // and nothing of the player's ever stays on row 0 to block it.
+        if (y > v) {
+            if (s.Kcheck(x, y - v) == Blocked)
+                return false;
+            s.PieceY(n, PlayerSide) = y - v;
+        } else {
+            s.PieceY(n, PlayerSide) = 0;
+        }
+        break;
+    case MoveRight:
+        if (x >= Columns - v || s.Kcheck(x + v, y) == Blocked)
+            return false;
+        s.PieceX(n, PlayerSide) = x + v;
+        break;
+    case MoveDown:
+        if (y > Rows - 1 - v || s.Kcheck(x, y + v) == Blocked)
+            return false;
+        s.PieceY(n, PlayerSide) = y + v;
+        break;
+    case MoveLeft:
+        if (x < v || s.Kcheck(x - v, y) == Blocked)
+            return false;
+        s.PieceX(n, PlayerSide) = x - v;
+        break;
+    default:
+        return false;
+    }
+
+    const Integer nx = s.PieceX(n, PlayerSide);
+    const Integer ny = s.PieceY(n, PlayerSide);
+    view.Locate(0, 0, MarkerMode, 0);
+    view.PlayWav("zam1.wav");
+    CaptureOn(s, nx, ny, ComputerSide, view);
+    view.Locate(nx, ny, PlayerSide, n);
+    view.PrintMoveValue(nx, ny, s.MoveValues(nx, ny));
+    if (ny == ComputerHomeRow) {
+        // Seen arriving on the far row, then off the board for five points.
+        s.Score(PlayerSide) += 5;
+        TakeOff(s, n, PlayerSide, view);
+        view.PlayWav("zam2.wav");
+        view.Pause(1000);
+    }
+    view.ShowScore(PlayerSide);
+    s.Phase = 2;
+    return true;
+}
+
+void ComputerMoveTurn(GameState& s, const ComputerMove& move, MoveView& view) {
+    if (move.piece < 0 || !s.OnBoard(move.piece, ComputerSide)) {
+        // Only an inconsistent board leaves the computer without a move; hand the turn back.
+        s.Phase = 0;
+        return;
+    }
+    const Integer r = move.piece;
+    view.PlayWav("zam3.wav");
+    const Cell to = ComputerTarget(s, move);
+    s.PieceX(r, ComputerSide) = to.x;
+    s.PieceY(r, ComputerSide) = to.y;
+    CaptureOn(s, to.x, to.y, PlayerSide, view);
+    view.Locate(to.x, to.y, ComputerSide, r);
+    view.PrintMoveValue(to.x, to.y, s.MoveValues(to.x, to.y));
+    if (to.y == PlayerHomeRow) {
+        // Seen arriving on the player's home row, then off the board for five points.
+        s.Score(ComputerSide) += 5;
+        TakeOff(s, r, ComputerSide, view);
+        view.PlayWav("zam2.wav");
+    }
+    view.ShowScore(ComputerSide);
+    s.Phase = 0;
+}
+
+bool GameOver(const GameState& s) { return s.ComputerPieces < 1 || s.PlayerPieces < 1; }
+
+void ScoreSurvivors(GameState& s, MoveView& view) {
+    // The counters are left as they are: the pieces leave the board, not the game.
+    for (int n = 0; n < PiecesPerSide; ++n) {
+        for (int side : {PlayerSide, ComputerSide}) {
+            if (s.PieceX(n, side) >= 0) {
+                s.PieceX(n, side) = -1;
+                view.Locate(-1, -1, static_cast<Integer>(side), static_cast<Integer>(n));
+                s.Score(side) += 1;
+            }
+        }
+    }
+}
+
+int Winner(const GameState& s) { return s.Score(ComputerSide) > s.Score(PlayerSide) ? ComputerSide : PlayerSide; }
+
+}  // namespace game
