@@ -1,9 +1,6 @@
 // Setting up a game and the board primitives every turn uses.
 
-#include <cmath>
-
 #include "game/form1.h"
-#include "platform/kernel.h"
 #include "sound/tx_midi.h"
 
 namespace game {
@@ -23,30 +20,7 @@ void Form1::Init() {
         Image1(n + PiecesPerSide).SetPicture(Image0(ComputerSide).GetPicture());
     }
 
-    for (Integer n = 0; n < PiecesPerSide; ++n) {
-        Locate(n, PlayerHomeRow, PlayerSide, n);
-        Locate(n, ComputerHomeRow, ComputerSide, n);
-        PieceX(n, PlayerSide) = n;
-        PieceY(n, PlayerSide) = PlayerHomeRow;
-        PieceX(n, ComputerSide) = n;
-        PieceY(n, ComputerSide) = ComputerHomeRow;
-    }
-
-    // The deal draws one number per cell of the inner rows, row by row; both home rows hold 1.
-    for (int y = 0; y < Rows; ++y) {
-        for (int x = 0; x < Columns; ++x) {
-            if (y == ComputerHomeRow || y == PlayerHomeRow)
-                MoveValues(x, y) = 1;
-            else
-                MoveValues(x, y) = static_cast<Integer>(std::floor(platform::Rnd() * 4) + 1);
-        }
-    }
-
-    Phase = 0;
-    Score(PlayerSide) = 0;
-    Score(ComputerSide) = 0;
-    PlayerPieces = PiecesPerSide;
-    ComputerPieces = PiecesPerSide;
+    NewGame(*this, *this);
 
     DrawLines();
 }

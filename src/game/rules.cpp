@@ -1,5 +1,7 @@
 #include "game/rules.h"
 
+#include "platform/kernel.h"
+
 namespace game {
 namespace {
 
@@ -25,6 +27,30 @@ void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view) {
 }
 
 }  // namespace
+
+void NewGame(GameState& s, MoveView& view) {
+    for (Integer n = 0; n < PiecesPerSide; ++n) {
+        view.Locate(n, PlayerHomeRow, PlayerSide, n);
+        view.Locate(n, ComputerHomeRow, ComputerSide, n);
+        s.PieceX(n, PlayerSide) = n;
+        s.PieceY(n, PlayerSide) = PlayerHomeRow;
+        s.PieceX(n, ComputerSide) = n;
+        s.PieceY(n, ComputerSide) = ComputerHomeRow;
+    }
+    for (int y = 0; y < Rows; ++y) {
+        for (int x = 0; x < Columns; ++x) {
+            if (y == ComputerHomeRow || y == PlayerHomeRow)
+                s.MoveValues(x, y) = 1;
+            else
+                s.MoveValues(x, y) = static_cast<Integer>(platform::RandomBelow(4) + 1);
+        }
+    }
+    s.Phase = 0;
+    s.Score(PlayerSide) = 0;
+    s.Score(ComputerSide) = 0;
+    s.PlayerPieces = PiecesPerSide;
+    s.ComputerPieces = PiecesPerSide;
+}
 
 bool PlayerMove(GameState& s, Integer I, MoveView& view) {
     const Integer n = s.Selected;

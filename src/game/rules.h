@@ -31,6 +31,11 @@ public:
     void ShowScore(int) override {}
 };
 
+// A new game: both sides' pieces on their home rows (shown through the view), a
+// freshly dealt board, scores 0, 16 pieces a side, the player to choose (Phase 0).
+// The deal draws 192 random numbers, row by row; both home rows hold 1.
+void NewGame(GameState& s, MoveView& view);
+
 // The player's piece `Selected` moves in direction I (0 up, 1 right, 2 down, 3 left).
 // A move that would leave the board sideways or downwards, or land on one of the
 // player's own pieces, is refused: nothing changes and false is returned. A piece
