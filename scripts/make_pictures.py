@@ -172,6 +172,17 @@ def enlarge(rows, factor):
     return out
 
 
+# The launcher icon at the sizes desktops look for, scaled from the window icon by
+# whole source pixels (nearest neighbour), so the pixel art stays sharp.
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+ICON_THEME_DIR = os.path.join(ROOT, "assets", "icons", "hicolor")
+
+
+def resample(rows, size):
+    height, width = len(rows), len(rows[0])
+    return [[rows[y * height // size][x * width // size] for x in range(size)] for y in range(size)]
+
+
 def make_qrc(names):
     lines = ['<!DOCTYPE RCC>', '<RCC version="1.0">',
              '<qresource prefix="/pictures">']
@@ -209,6 +220,9 @@ def build():
         images[name] = rows
         outputs[os.path.join(PICTURES_DIR, name + ".png")] = encode_png(rows)
     outputs[os.path.join(PICTURES_DIR, QRC_NAME)] = make_qrc(sorted(PICTURES))
+    for size in ICON_SIZES:
+        folder = os.path.join(ICON_THEME_DIR, "%dx%d" % (size, size), "apps")
+        outputs[os.path.join(folder, "zam.png")] = encode_png(resample(images["icon"], size))
     return outputs, images
 
 
@@ -239,6 +253,7 @@ def main():
             continue
         stale.append(os.path.relpath(path, ROOT))
         if not args.check:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(data)
 

@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -37,9 +38,14 @@ Device& State() {
 
 // Written by the audio thread, read by the user-interface thread.
 std::atomic<std::int64_t> frames_mixed{0};
+std::atomic<int> frames_per_buffer{BufferFrames};
 std::atomic<int> bytes_per_frame{4};
 
-void CountMixedFrames(void*, Uint8*, int length) { frames_mixed += length / bytes_per_frame.load(); }
+void CountMixedFrames(void*, Uint8*, int length) {
+    const int frames = length / bytes_per_frame.load();
+    frames_per_buffer = frames;
+    frames_mixed += frames;
+}
 
 void ChooseSoundFont() {
     if (Mix_GetSoundFonts() != nullptr)
@@ -91,17 +97,33 @@ bool Ready() {
     device.open = true;
     if (!device.registered_at_end) {
         device.registered_at_end = true;
-        // Ending the program must also end the music, which plays on another thread.
+        // Ending the program must also end the music, which plays on another thread; a
+        // plain return from main (the tests) closes it too.
         platform::AtEnd(Close);
+        std::atexit(Close);
     }
     return true;
 }
 
-std::int64_t FramesMixed() { return frames_mixed.load(); }
+bool IsOpen() {
+    return State().open;
+}
 
-int FrameRate() { return State().open ? State().frame_rate : 0; }
+std::int64_t FramesMixed() {
+    return frames_mixed.load();
+}
 
-void BeforeClose(std::function<void()> release) { State().before_close.push_back(std::move(release)); }
+int FramesPerBuffer() {
+    return frames_per_buffer.load();
+}
+
+int FrameRate() {
+    return State().open ? State().frame_rate : 0;
+}
+
+void BeforeClose(std::function<void()> release) {
+    State().before_close.push_back(std::move(release));
+}
 
 void Close() {
     Device& device = State();
@@ -117,6 +139,16 @@ void Close() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     device.open = false;
     device.frame_rate = 0;
+}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error))
+        return std::nullopt;
+    FileStamp stamp{std::filesystem::file_size(path, error), std::filesystem::last_write_time(path, error)};
+    if (error)
+        return std::nullopt;
+    return stamp;
 }
 
 }  // namespace platform::audio

@@ -84,6 +84,9 @@ void Form::Show() {
             return;
     }
     window_->show();
+    // A window that is shown takes the keyboard, so that its access keys (Alt+S) work at
+    // once. A window manager would usually see to that; without one nobody else does.
+    window_->activateWindow();
 }
 
 void Form::Hide() {

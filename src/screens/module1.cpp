@@ -1,18 +1,56 @@
 #include "screens/module1.h"
 
 #include "game/form1.h"
+#include "platform/events.h"
+#include "platform/forms.h"
+#include "screens/demoform.h"
+#include "screens/form2.h"
 
 namespace screens {
 
+namespace {
+
+// Pumps once whatever happens, then blocks on the event queue while the window is up:
+// its handlers run inside the pump, and the one that hides the window ends the wait.
+void WaitWhileVisible(const platform::Form& form) {
+    platform::DoEvents();
+    while (form.Visible())
+        platform::WaitForEvents();
+}
+
+}  // namespace
+
+void ShowDemo(Demoform& demo) {
+    demo.Show();
+    WaitWhileVisible(demo);
+    demo.Unload();
+}
+
+void ShowTitleThenGame(Form2& title, game::Form1& game) {
+    title.Show();
+    WaitWhileVisible(title);
+    title.Unload();
+    // The whole game runs inside the showing; the window hides itself after OK.
+    game.Show();
+    game.Unload();
+}
+
+void RunScreens(Demoform& demo, Form2& title, game::Form1& game, int games) {
+    ShowDemo(demo);
+    for (int played = 0; played < games; ++played)
+        ShowTitleThenGame(title, game);
+}
+
 void Main() {
-    static game::Form1 form1;
-    // Until the title window offers the choice, every game is played on Easy.
-    ComputerTries = 10;
-    for (;;) {
-        // The whole game runs inside the showing; the window hides itself after OK.
-        form1.Show();
-        form1.Unload();
-    }
+    // One instance of each window for the whole run. They are never destroyed: the program
+    // ends inside a window's own close handler, and destroying them on the way out would
+    // delete that window in the middle of handling its close.
+    auto& demoform = *new Demoform;
+    auto& form2 = *new Form2;
+    auto& form1 = *new game::Form1;
+    ShowDemo(demoform);
+    for (;;)
+        ShowTitleThenGame(form2, form1);
 }
 
 }  // namespace screens

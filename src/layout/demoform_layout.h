@@ -1,0 +1,16 @@
+#pragma once
+// The opening demo window and its controls, in the order they are created.
+
+#include <array>
+
+#include "platform/control_spec.h"
+
+namespace layout {
+
+extern const platform::WindowSpec DemoformWindow;
+extern const std::array<platform::ControlSpec, 26> DemoformControls;
+
+// The logo strokes are Line1(1) to Line1(LogoStrokes).
+inline constexpr int LogoStrokes = 19;
+
+}  // namespace layout

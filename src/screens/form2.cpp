@@ -1,0 +1,60 @@
+#include "screens/form2.h"
+
+#include "layout/form2_layout.h"
+#include "platform/kernel.h"
+#include "screens/module1.h"
+#include "sound/tx_midi.h"
+
+namespace screens {
+
+namespace {
+constexpr platform::Integer EasyTries = 10;
+constexpr platform::Integer HardTries = 30;
+constexpr const char* TitleTune = "zam.mid";
+}  // namespace
+
+Form2::Form2() : platform::Form(layout::Form2Window, layout::Form2Controls) {}
+
+void Form2::ControlsCreated() {
+    c_.Picture1 = &Get<platform::PictureBox>("Picture1");
+    c_.Image1 = &Get<platform::Image>("Image1");
+    c_.Label1 = &Get<platform::Label>("Label1");
+    for (int i = 0; i < 2; ++i)
+        c_.Option1[i] = &Get<platform::OptionButton>("Option1", i);
+    c_.Command1 = &Get<platform::CommandButton>("Command1");
+
+    c_.Command1->on_click = [this] { Command1_Click(); };
+    c_.Image1->on_click = [this] { Image1_Click(); };
+}
+
+void Form2::ControlsDestroyed() {
+    c_ = Controls{};
+}
+
+void Form2::Form_Load() {
+    sound::PlayMidi(TitleTune);
+}
+
+void Form2::Command1_Click() {
+    ComputerTries = Option1(0).Value() ? EasyTries : HardTries;
+    // Main's wait sees the window go and starts the game; the title tune plays on until the game stops it.
+    Hide();
+}
+
+void Form2::Image1_Click() {
+    MusicOff = static_cast<platform::Boolean>(~MusicOff);
+    sound::StopMidi();
+    // Switching the music back on starts the title tune again from its beginning.
+    if (MusicOff == platform::False)
+        sound::PlayMidi(TitleTune);
+}
+
+void Form2::Form_QueryUnload(platform::CloseReason reason) {
+    // The program's own unloading after Start goes ahead quietly; any other close ends the program.
+    if (reason == platform::CloseReason::Program)
+        return;
+    sound::StopMidi();
+    platform::End();
+}
+
+}  // namespace screens

@@ -1,0 +1,56 @@
+#include "sound/tx_midi.h"
+
+#include <cctype>
+#include <filesystem>
+
+#include "platform/sequencer.h"
+#include "screens/module1.h"
+
+namespace sound {
+namespace {
+
+constexpr int ReplyLength = 512;
+
+// The quoted full name of a file in the current directory. The separator is always
+// inserted, so the root directory gives two in a row, which opens the file all the same.
+std::string QuotedPath(const std::string& fileName) {
+    std::error_code error;
+    const std::string directory = std::filesystem::current_path(error).string();
+    return "\"" + directory + "/" + fileName + "\"";
+}
+
+}  // namespace
+
+void PlayMidi(const std::string& fileName) {
+    if (screens::MusicOff != 0)
+        return;
+    const std::string path = QuotedPath(fileName);
+    StopMidi();
+    // Neither result is looked at: a file that fails to open leaves the music silent, and play is sent
+    // regardless.
+    char reply[ReplyLength] = {};
+    platform::SendString("open " + path + " type sequencer alias Midi", reply, ReplyLength);
+    platform::SendString("play Midi", reply, ReplyLength);
+}
+
+void StopMidi() {
+    // Closing a device that is not open is harmless.
+    char reply[1] = {};
+    platform::SendString("close Midi", reply, 1);
+}
+
+platform::Boolean MidiIsPlaying() {
+    char reply[ReplyLength] = {};
+    platform::SendString("Status Midi mode", reply, ReplyLength);
+    // A failed command leaves the cleared reply empty, which counts as not playing.
+    return std::toupper(static_cast<unsigned char>(reply[0])) == 'P' ? platform::True : platform::False;
+}
+
+void KeepMidiPlaying() {
+    if (screens::MusicOff != 0)
+        return;
+    if (!MidiIsPlaying())
+        PlayMidi(screens::MidiFile);
+}
+
+}  // namespace sound

@@ -1,0 +1,78 @@
+// The title window on its own: its look, Alt+S, and the two kinds of close.
+
+#include <QTest>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "layout/form1_layout.h"
+#include "screens_harness.h"
+
+namespace {
+
+class Form2Test : public ::testing::Test {
+protected:
+    void TearDown() override {
+        title.Unload();
+        platform::ProcessPendingEvents();
+    }
+
+    screens_testing::FreshGlobals globals;
+    testing_support::RecordedSounds sounds;
+    testing_support::RecordedEnd end;
+    screens::Form2 title;
+};
+
+TEST_F(Form2Test, ToolWindowWithTheFocusOnTheLogoAndTheWholeCreditBeforeTheIconAboveIt) {
+    title.Show();
+    QWidget* window = title.Window();
+    EXPECT_EQ(window->size(), QSize(282, 88)) << "4230 x 1320 twips";
+    EXPECT_EQ(window->windowType(), Qt::Tool);
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8(layout::Form1Window.caption)) << "the same credit";
+    EXPECT_EQ(window->focusWidget(), title.Picture1().Widget());
+    auto stacking = [&](const platform::Control& c) { return window->children().indexOf(c.Widget()); };
+    EXPECT_GT(stacking(title.Image1()), stacking(title.Label1())) << "Qt paints later children on top";
+    QWidget* credit = title.Label1().Widget();
+    EXPECT_LE(credit->x() +
+                  credit->fontMetrics().horizontalAdvance(QString::fromStdString(title.Label1().Caption())),
+              title.Image1().Widget()->x());
+}
+
+TEST_F(Form2Test, AltSPressesStartAndEachLoadStartsAgainAtEasy) {
+    auto press_alt_s = [&] {
+        // Access keys work in the active window, and a pressed button reports its click a moment later.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(title.Window()));
+        QTest::keyClick(title.Window(), Qt::Key_S, Qt::AltModifier);
+        for (int waited = 0; waited < 2000 && title.Visible(); waited += 10)
+            QTest::qWait(10);
+    };
+    title.Show();
+    QTest::mouseClick(title.Option1(1).Widget(), Qt::LeftButton);
+    EXPECT_FALSE(title.Option1(0).Value()) << "one exclusive group";
+    press_alt_s();
+    EXPECT_EQ(screens::ComputerTries, 30);
+    EXPECT_FALSE(title.Visible());
+    EXPECT_TRUE(title.Loaded()) << "hidden only: unloading is Main's business";
+
+    title.Unload();
+    title.Show();
+    press_alt_s();
+    EXPECT_EQ(screens::ComputerTries, 10);
+    EXPECT_EQ(sounds.tunes, (std::vector<std::string>{"zam.mid", "zam.mid"}));
+}
+
+TEST_F(Form2Test, CloseBoxStopsTheMusicAndEndsTheProgramWhileTheProgramsOwnUnloadDoesNeither) {
+    title.Show();
+    sounds.commands.clear();
+    title.Unload();
+    EXPECT_EQ(end.ends, 0);
+    EXPECT_TRUE(sounds.commands.empty()) << "the title tune plays on into the game's set-up";
+
+    title.Show();
+    sounds.commands.clear();
+    title.Window()->close();
+    EXPECT_EQ(end.ends, 1);
+    EXPECT_EQ(sounds.commands, std::vector<std::string>{"close Midi"});
+}
+
+}  // namespace

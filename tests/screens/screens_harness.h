@@ -1,0 +1,135 @@
+#pragma once
+// Runs Main's sequence of screens on real windows: the demo ticks by hand, the title
+// window gets scripted clicks, and the game window sets up a game without playing it.
+
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "fixtures.h"
+#include "game/form1.h"
+#include "platform/events.h"
+#include "screens/demoform.h"
+#include "screens/form2.h"
+#include "screens/module1.h"
+
+namespace screens_testing {
+
+// Module1's globals as at the start of the program, restored afterwards.
+class FreshGlobals {
+public:
+    FreshGlobals()
+        : tries_(screens::ComputerTries), music_off_(screens::MusicOff), midi_file_(screens::MidiFile) {
+        screens::ComputerTries = 0;
+        screens::MusicOff = platform::False;
+        screens::MidiFile.clear();
+    }
+    ~FreshGlobals() {
+        screens::ComputerTries = tries_;
+        screens::MusicOff = music_off_;
+        screens::MidiFile = midi_file_;
+    }
+
+private:
+    platform::Integer tries_;
+    platform::Boolean music_off_;
+    std::string midi_file_;
+};
+
+// Sets up a game and gives the music keeper one tick, then ends the game at once.
+class InstantGameForm1 : public game::Form1 {
+public:
+    std::function<void()> on_game;
+
+protected:
+    void Form_Load() override {
+        platform::Randomize();
+        Init();
+        Show();
+        screens::MidiFile = "zaming.mid";
+        Timer1_Timer();
+        on_game();
+        Hide();
+    }
+};
+
+// Thrown out of the pump once the program has ended, leaving Main's sequence as the real end would.
+struct ProgramEnded : std::exception {};
+
+class ScreensHarness {
+public:
+    using TitleStep = std::function<void(screens::Form2&)>;
+
+    ScreensHarness() {
+        game.on_game = [this] {
+            log.push_back("game " + std::to_string(screens::ComputerTries));
+            if (title.Loaded())
+                log.push_back("title still loaded");
+        };
+    }
+    ~ScreensHarness() {
+        demo.Unload();
+        title.Unload();
+        game.Unload();
+        platform::ProcessPendingEvents();
+    }
+
+    // What the player does on the title window, one step at each pump while it is up.
+    void OnTitle(std::initializer_list<TitleStep> steps) { title_steps_.insert(title_steps_.end(), steps); }
+    static void Start(screens::Form2& f) { QTest::mouseClick(f.Command1().Widget(), Qt::LeftButton); }
+    static void Hard(screens::Form2& f) { QTest::mouseClick(f.Option1(1).Widget(), Qt::LeftButton); }
+    static void Music(screens::Form2& f) { QTest::mouseClick(f.Image1().Widget(), Qt::LeftButton); }
+    static void CloseBox(screens::Form2& f) { f.Window()->close(); }
+
+    int close_demo_at_tick = -1; // the player closes the demo instead of letting this tick run
+
+    testing_support::ScriptedRandom random{[](std::size_t k) { return (k % 4) / 4.0; }};
+    testing_support::RecordedSounds sounds;
+    screens::Demoform demo;
+    screens::Form2 title;
+    InstantGameForm1 game;
+    std::vector<std::string> log; // "demo", "title (Easy)", "game 10", "end", ...
+    int ends = 0;
+
+private:
+    void Pump() {
+        if (++pumps_ > 1000)
+            throw std::runtime_error("the screens still wait after the script ended");
+        if (demo.Visible()) {
+            if (demo.DemoTick == 0)
+                log.push_back("demo");
+            if (demo.DemoTick == close_demo_at_tick)
+                demo.Window()->close();
+            else
+                demo.Timer1_Timer();
+        } else if (title.Visible()) {
+            if (!title_seen_)
+                log.push_back(title.Option1(0).Value() && !title.Option1(1).Value() ? "title (Easy)"
+                                                                                    : "title");
+            title_seen_ = true;
+            if (title_steps_.empty())
+                throw std::runtime_error("the title window waits for a step the script does not give");
+            TitleStep step = title_steps_.front();
+            title_steps_.pop_front();
+            step(title);
+        }
+        title_seen_ = title.Visible();
+        if (ends > 0)
+            throw ProgramEnded();
+    }
+
+    std::deque<TitleStep> title_steps_;
+    int pumps_ = 0;
+    bool title_seen_ = false;
+    platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
+    platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
+    platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] {
+                                                      ++ends;
+                                                      log.push_back(game.Loaded() ? "end in a game" : "end");
+                                                  }};
+};
+
+}  // namespace screens_testing

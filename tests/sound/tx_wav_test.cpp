@@ -1,0 +1,21 @@
+// The effects player hands each effect to the wave player as it is named, to play in the background.
+
+#include <gtest/gtest.h>
+
+#include "fixtures.h"
+#include "screens/module1.h"
+#include "sound/tx_wav.h"
+
+namespace {
+
+TEST(TxWav, EffectsGoOutAsNamedAsynchronouslyWhateverTheMusicSwitch) {
+    testing_support::RecordedSounds sounds;
+    sound::PlayWav("zam3.wav");
+    screens::MusicOff = platform::True;
+    sound::PlayWav("zam4.wav");
+    screens::MusicOff = platform::False;
+    EXPECT_EQ(sounds.effects, (std::vector<std::string>{"zam3.wav", "zam4.wav"}));
+    EXPECT_EQ(sounds.flags(), (std::vector<int>{1, 1}));
+}
+
+}  // namespace
