@@ -17,6 +17,8 @@ xvfb
 xdotool
 imagemagick
 x11-utils
+desktop-file-utils
+appstream
 "
 
 missing=""

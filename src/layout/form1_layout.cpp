@@ -16,9 +16,12 @@ constexpr auto ComputerCyan = RGB(0, 192, 192);
 constexpr double ScoreFont = 11.25;
 
 // A piece image before set-up: hidden, without a picture, parked off the board.
+// Its accessible name is completed with the piece's number when the window is loaded.
 constexpr ControlSpec Piece(int index) {
     return {.kind = ControlKind::Image, .name = "Image1", .index = index, .left = 7200, .top = 5640,
-            .width = 450, .height = 600, .visible = false};
+            .width = 450, .height = 600, .visible = false,
+            .accessible_name = index < 16 ? "Your piece" : "ZAM's piece",
+            .accessible_description = index < 16 ? "Click to choose this piece, then give a direction" : ""};
 }
 
 }  // namespace
@@ -40,21 +43,29 @@ const platform::WindowSpec Form1Window{
 const std::array<ControlSpec, 48> Form1Controls{{
     {.kind = ControlKind::Timer, .name = "Timer1", .interval = 2000},
     {.kind = ControlKind::CommandButton, .name = "Command1", .left = 8160, .top = 5520, .width = 855, .height = 375,
-     .caption = "&O K", .fore = Black, .back = Rust, .visible = false},
+     .caption = "&O K", .fore = Black, .back = Rust, .visible = false, .accessible_name = "OK",
+     .accessible_description = "Closes the result and goes back to the title"},
     {.kind = ControlKind::PictureBox, .name = "Picture1", .left = 6720, .top = 240, .width = 2250, .height = 1050,
-     .back = Black, .picture = "logo.png", .tab_index = 0},
+     .back = Black, .picture = "logo.png", .tab_index = 0, .accessible_name = "ZAM",
+     .accessible_description = "Arrow keys move the chosen piece"},
     {.kind = ControlKind::Label, .name = "lblWinorLose", .left = 1440, .top = 2520, .width = 3615, .height = 735,
-     .caption = "You Win.", .fore = RGB(192, 192, 0), .font_points = 36, .centred = true, .visible = false},
+     .caption = "You Win.", .fore = RGB(192, 192, 0), .font_points = 36, .centred = true, .visible = false,
+     .accessible_name = "Result"},
     {.kind = ControlKind::Label, .name = "lblMV", .left = 8160, .top = 3720, .width = 375, .height = 495,
-     .caption = "0", .fore = White, .back = Black, .font_points = 24, .visible = false},
+     .caption = "0", .fore = White, .back = Black, .font_points = 24, .visible = false,
+     .accessible_name = "Move value of the landing cell"},
     {.kind = ControlKind::Image, .name = "Image2", .index = 3, .left = 7440, .top = 4800, .width = 240,
-     .height = 240, .picture = "arrow_left.png"},
+     .height = 240, .picture = "arrow_left.png",
+     .accessible_name = "Move left"},
     {.kind = ControlKind::Image, .name = "Image2", .index = 2, .left = 7680, .top = 5040, .width = 240,
-     .height = 240, .picture = "arrow_down.png"},
+     .height = 240, .picture = "arrow_down.png",
+     .accessible_name = "Move down"},
     {.kind = ControlKind::Image, .name = "Image2", .index = 1, .left = 7920, .top = 4800, .width = 240,
-     .height = 240, .picture = "arrow_right.png"},
+     .height = 240, .picture = "arrow_right.png",
+     .accessible_name = "Move right"},
     {.kind = ControlKind::Image, .name = "Image2", .index = 0, .left = 7680, .top = 4560, .width = 240,
-     .height = 240, .picture = "arrow_up.png"},
+     .height = 240, .picture = "arrow_up.png",
+     .accessible_name = "Move up"},
     {.kind = ControlKind::Shape, .name = "Shape1", .left = 7200, .top = 5640, .width = 375, .height = 615,
      .fore = Rust, .visible = false},
     Piece(0), Piece(1), Piece(2), Piece(3), Piece(4), Piece(5), Piece(6), Piece(7),
@@ -62,11 +73,13 @@ const std::array<ControlSpec, 48> Form1Controls{{
     Piece(16), Piece(17), Piece(18), Piece(19), Piece(20), Piece(21), Piece(22), Piece(23),
     Piece(24), Piece(25), Piece(26), Piece(27), Piece(28), Piece(29), Piece(30), Piece(31),
     {.kind = ControlKind::Label, .name = "lblScore", .index = 3, .left = 7680, .top = 3240, .width = 1095,
-     .height = 255, .caption = "Score : 0", .fore = ComputerCyan, .back = Black, .font_points = ScoreFont},
+     .height = 255, .caption = "Score : 0", .fore = ComputerCyan, .back = Black, .font_points = ScoreFont,
+     .accessible_name = "ZAM's score"},
     {.kind = ControlKind::Label, .name = "lblScore", .index = 2, .left = 7680, .top = 2880, .width = 1095,
      .height = 255, .caption = "ZAM", .fore = ComputerCyan, .back = Black, .font_points = ScoreFont},
     {.kind = ControlKind::Label, .name = "lblScore", .index = 1, .left = 7680, .top = 2400, .width = 1095,
-     .height = 255, .caption = "Score : 0", .fore = PlayerGreen, .back = Black, .font_points = ScoreFont},
+     .height = 255, .caption = "Score : 0", .fore = PlayerGreen, .back = Black, .font_points = ScoreFont,
+     .accessible_name = "Your score"},
     {.kind = ControlKind::Label, .name = "lblScore", .index = 0, .left = 7680, .top = 2040, .width = 1095,
      .height = 255, .caption = "You", .fore = PlayerGreen, .back = Black, .font_points = ScoreFont},
     {.kind = ControlKind::Image, .name = "Image0", .index = 1, .left = 7080, .top = 2880, .width = 450,

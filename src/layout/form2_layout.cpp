@@ -33,21 +33,23 @@ const platform::WindowSpec Form2Window{
 // over the right end of the credit line, so that the whole note shows and takes clicks.
 const std::array<ControlSpec, 6> Form2Controls{{
     {.kind = ControlKind::PictureBox, .name = "Picture1", .left = 240, .top = 120, .width = 2280, .height = 1080,
-     .back = Navy, .picture = "logo.png", .tab_index = 0},
+     .back = Navy, .picture = "logo.png", .tab_index = 0, .accessible_name = "ZAM"},
     {.kind = ControlKind::Image, .name = "Image1", .left = 3840, .top = 400, .width = 240, .height = 240,
-     .picture = "music_note.png"},
+     .picture = "music_note.png", .accessible_name = "Music on or off",
+     .accessible_description = "Switches the background music off, or on again"},
     {.kind = ControlKind::Label, .name = "Label1", .left = 2640, .top = 480, .width = 1455, .height = 255,
      .caption = "ZAM developers", .fore = RGB(224, 224, 224), .back = Navy, .font_points = CreditFont,
      .tab_index = 4},
     {.kind = ControlKind::OptionButton, .name = "Option1", .index = 0, .left = 2640, .top = 720, .width = 735,
      .height = 255, .caption = "Easy", .fore = Yellow, .back = Teal, .font_points = ControlFont, .selected = true,
-     .tab_index = 1},
+     .tab_index = 1, .accessible_name = "Easy", .accessible_description = "The computer looks less hard for captures"},
     {.kind = ControlKind::OptionButton, .name = "Option1", .index = 1, .left = 3360, .top = 720, .width = 735,
      .height = 255, .caption = "Hard", .fore = Yellow, .back = Teal, .font_points = ControlFont,
-     .selected = false, .tab_index = 2},
+     .selected = false, .tab_index = 2, .accessible_name = "Hard",
+     .accessible_description = "The computer looks harder for captures"},
     {.kind = ControlKind::CommandButton, .name = "Command1", .left = 2640, .top = 960, .width = 1455, .height = 255,
      .caption = "&S t a r t", .fore = RGB(0, 0, 0), .back = RGB(0, 128, 0), .font_points = ControlFont,
-     .tab_index = 3},
+     .tab_index = 3, .accessible_name = "Start", .accessible_description = "Starts a game (Alt+S)"},
 }};
 
 }  // namespace layout

@@ -1,5 +1,7 @@
 #include "platform/controls.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -15,6 +17,38 @@
 namespace platform {
 
 int TwipsToPixels(int twips) { return static_cast<int>(std::lround(twips / static_cast<double>(TwipsPerPixel))); }
+
+// Reports a click on itself: a press and a release of the left button over it.
+// A class of its own, so that a screen reader can be told a named one is a button.
+class ClickableWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit ClickableWidget(QWidget* parent);
+    std::function<void()> clicked;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
+            clicked();
+    }
+};
+
+namespace {
+
+// Named pictures that answer clicks are buttons to a screen reader.
+QAccessibleInterface* AccessibleClickable(const QString& class_name, QObject* object) {
+    if (class_name == QLatin1String(ClickableWidget::staticMetaObject.className()) &&
+        object->property("zamClickable").toBool())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Button);
+    return nullptr;
+}
+
+}  // namespace
+
+ClickableWidget::ClickableWidget(QWidget* parent) : QWidget(parent) {
+    static const bool installed = (QAccessible::installFactory(AccessibleClickable), true);
+    (void)installed;
+}
 
 namespace {
 
@@ -33,19 +67,6 @@ QFont FontOf(const ControlSpec& spec) {
     font.setBold(spec.bold);
     return font;
 }
-
-// Reports a click on itself: a press and a release of the left button over it.
-class ClickableWidget : public QWidget {
-public:
-    using QWidget::QWidget;
-    std::function<void()> clicked;
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
-            clicked();
-    }
-};
 
 class ImageWidget : public ClickableWidget {
 public:
@@ -135,6 +156,13 @@ void Control::Attach(QWidget* widget) {
     widget_ = widget;
     Place();
     widget_->setVisible(visible_);
+}
+
+void Control::SetAccessibleName(const std::string& name, const std::string& description) {
+    if (!widget_)
+        return;
+    widget_->setAccessibleName(QString::fromStdString(name));
+    widget_->setAccessibleDescription(QString::fromStdString(description));
 }
 
 QRect Control::PixelGeometry() const {
@@ -397,7 +425,8 @@ void Timer::SetInterval(int milliseconds) {
 
 // ---- Factory ---------------------------------------------------------------
 
-std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec) {
+namespace {
+std::unique_ptr<Control> CreateWidget(QWidget* parent, const ControlSpec& spec) {
     switch (spec.kind) {
     case ControlKind::Timer: return std::make_unique<Timer>(spec);
     case ControlKind::CommandButton: return std::make_unique<CommandButton>(parent, spec);
@@ -410,5 +439,21 @@ std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec)
     }
     return nullptr;
 }
+}  // namespace
+
+std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec) {
+    std::unique_ptr<Control> control = CreateWidget(parent, spec);
+    if (control && spec.accessible_name) {
+        // A named picture is one the player clicks: the pieces, the direction buttons, the music switch.
+        if (spec.kind == ControlKind::Image)
+            control->Widget()->setProperty("zamClickable", true);
+        control->SetAccessibleName(spec.accessible_name,
+                                   spec.accessible_description ? spec.accessible_description : "");
+    }
+    return control;
+}
+
 
 }  // namespace platform
+
+#include "controls.moc"

@@ -38,6 +38,9 @@ public:
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
 
+    // What a screen reader announces for the control.
+    void SetAccessibleName(const std::string& name, const std::string& description);
+
     // Puts the control's current look on screen at once, without pumping events:
     // repaints the window over where the control was last shown and where it is now.
     void Refresh();
@@ -185,5 +188,6 @@ private:
 };
 
 std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec);
+
 
 }  // namespace platform

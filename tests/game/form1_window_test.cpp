@@ -1,5 +1,7 @@
 // The game window as a window: its layout, its life across games and its closes.
 
+#include <QAccessible>
+#include <QSet>
 #include <QImage>
 #include <QLabel>
 #include <QTest>
@@ -73,6 +75,26 @@ TEST_F(Form1WindowTest, BannerAndMarkerLieAbovePiecesAndPicture1HoldsTheFocus) {
     EXPECT_GT(stacking(form.Shape1()), stacking(form.Image1(31)));
     EXPECT_GT(stacking(form.Image1(0)), stacking(form.Image1(31)));
     EXPECT_EQ(window->focusWidget(), form.Picture1().Widget());
+}
+
+TEST_F(Form1WindowTest, AScreenReaderCanTellEveryControlAPlayerUsesApart) {
+    form.Show();
+    QStringList names;
+    for (int i = 0; i < 32; ++i)
+        names << form.Image1(i).Widget()->accessibleName();
+    for (int d = 0; d < 4; ++d)
+        names << form.Image2(d).Widget()->accessibleName();
+    names << form.Command1().Widget()->accessibleName() << form.lblScore(1).Widget()->accessibleName()
+          << form.lblScore(3).Widget()->accessibleName() << form.Picture1().Widget()->accessibleName();
+    EXPECT_EQ(names.size(), QSet<QString>(names.begin(), names.end()).size()) << names.join(", ").toStdString();
+    EXPECT_FALSE(names.contains(QString()));
+    EXPECT_EQ(names[0], "Your piece 1");
+    EXPECT_EQ(names[31], "ZAM's piece 16");
+    EXPECT_EQ(names[32], "Move up");
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(form.Image2(3).Widget());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->role(), QAccessible::Button) << "the direction triangles are buttons";
+    EXPECT_EQ(button->text(QAccessible::Name), "Move left");
 }
 
 TEST_F(Form1WindowTest, ArrowKeysReachPicture1WithTheirCodesAndShiftState) {

@@ -1,5 +1,6 @@
 // The title window on its own: its look, Alt+S, and the two kinds of close.
 
+#include <QAccessible>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <string>
@@ -73,6 +74,17 @@ TEST_F(Form2Test, CloseBoxStopsTheMusicAndEndsTheProgramWhileTheProgramsOwnUnloa
     title.Window()->close();
     EXPECT_EQ(end.ends, 1);
     EXPECT_EQ(sounds.commands, std::vector<std::string>{"close Midi"});
+}
+
+TEST_F(Form2Test, AScreenReaderAnnouncesEveryChoiceOfTheTitleWindow) {
+    title.Show();
+    EXPECT_EQ(title.Command1().Widget()->accessibleName(), "Start");
+    EXPECT_EQ(title.Option1(0).Widget()->accessibleName(), "Easy");
+    EXPECT_EQ(title.Option1(1).Widget()->accessibleName(), "Hard");
+    QAccessibleInterface* music = QAccessible::queryAccessibleInterface(title.Image1().Widget());
+    ASSERT_NE(music, nullptr);
+    EXPECT_EQ(music->role(), QAccessible::Button) << "the music switch is a button";
+    EXPECT_EQ(music->text(QAccessible::Name), "Music on or off");
 }
 
 }  // namespace
