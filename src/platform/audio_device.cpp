@@ -60,6 +60,9 @@ void ChooseSoundFont() {
 }
 
 bool Open(Device& device) {
+    // SDL would otherwise catch Ctrl+C and termination as events that only an SDL event loop reads,
+    // and the program could no longer be stopped that way.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     Mix_Init(MIX_INIT_MID);

@@ -1,9 +1,11 @@
-// The wave player's waiting and the audio device's absence, on SDL's disk driver.
+// The wave player's waiting, and the audio device's absence and its signals, on SDL's disk driver.
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "platform/audio_device.h"
 #include "platform/sequencer.h"
@@ -50,6 +52,17 @@ TEST(WavePlayerListening, WithoutAnAudioDeviceEverySoundCallFailsAtOnce) {
             std::exit(!any_worked && SecondsSince(start) < 1.0 && !platform::audio::IsOpen() ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(AudioDeviceListening, AnOpenDeviceLeavesTerminationAlone) {
+    EXPECT_EXIT(
+        {
+            platform::audio::Ready();
+            std::raise(SIGTERM);
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            std::exit(0);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace
