@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/forms.h"
 #include "platform/media_folder.h"
 #include "screens/module1.h"
 
 int main(int argc, char** argv) {
+    platform::PrepareWindowSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zam"));
     QApplication::setQuitOnLastWindowClosed(false);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <vector>
 
 #include "platform/kernel.h"
@@ -23,7 +24,8 @@ constexpr const char* SoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
                                       "/usr/share/sounds/sf2/default-GM.sf2"};
 
 struct Device {
-    bool open = false;
+    // Read without the lock by whoever asks IsOpen(); written only under it.
+    std::atomic<bool> open{false};
     bool failed = false;
     bool registered_at_end = false;
     int frame_rate = 0;
@@ -34,6 +36,13 @@ struct Device {
 Device& State() {
     static Device device;
     return device;
+}
+
+// The tunes are loaded ahead on a thread of their own, which may be the first to open
+// the device: opening and closing take turns.
+std::mutex& DeviceMutex() {
+    static std::mutex mutex;
+    return mutex;
 }
 
 // Written by the audio thread, read by the user-interface thread.
@@ -89,6 +98,7 @@ bool Open(Device& device) {
 }  // namespace
 
 bool Ready() {
+    std::lock_guard lock(DeviceMutex());
     Device& device = State();
     if (device.open || device.failed)
         return device.open;
@@ -125,6 +135,7 @@ int FrameRate() {
 }
 
 void BeforeClose(std::function<void()> release) {
+    std::lock_guard lock(DeviceMutex());
     State().before_close.push_back(std::move(release));
 }
 
@@ -132,10 +143,20 @@ void Close() {
     Device& device = State();
     if (!device.open)
         return;
+    std::vector<std::function<void()>> releases;
+    {
+        std::lock_guard lock(DeviceMutex());
+        releases = device.before_close;
+    }
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
-    for (auto& release : device.before_close)
+    // Released without the device's lock: a tune's loader holds its own lock while it
+    // asks for the device, and waiting for it here while holding this one would never end.
+    for (auto& release : releases)
         release();
+    std::lock_guard lock(DeviceMutex());
+    if (!device.open)
+        return;
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();

@@ -406,6 +406,9 @@ Shape::Shape(QWidget* parent, const ControlSpec& spec) : Control(spec), colour_(
 // ---- Timer -----------------------------------------------------------------
 
 Timer::Timer(const ControlSpec& spec) : Control(spec), timer_(std::make_unique<QTimer>()) {
+    // Qt's default coarse timers may tick 5 % late; the music keeper's promise of a
+    // restart within its interval needs the interval kept.
+    timer_->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] {
         if (on_timer)
             on_timer();

@@ -1,11 +1,14 @@
 #include "platform/sequencer.h"
 
 #include <SDL_mixer.h>
+#include <SDL_thread.h>
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/audio_device.h"
@@ -28,9 +31,16 @@ struct OpenTune {
 };
 
 struct Device {
-    std::map<std::string, Tune> tunes;
+    std::map<std::string, Tune> tunes;  // only under LoadMutex()
     std::optional<OpenTune> open;
+    unsigned preload_round = 0;         // only under LoadMutex(); a new round stops the loader
 };
+
+// One tune is loaded at a time, whether for "open" or ahead of it by the loader.
+std::mutex& LoadMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
 
 void ReleaseTunes();
 
@@ -44,6 +54,8 @@ Device& State() {
 
 void ReleaseTunes() {
     Device& device = State();
+    std::lock_guard lock(LoadMutex());
+    ++device.preload_round;
     device.open.reset();
     for (auto& [path, tune] : device.tunes)
         Mix_FreeMusic(tune.music);
@@ -90,7 +102,8 @@ int Reply(const std::string& text, char* reply, int reply_length) {
     return fits < text.size() ? SequencerReplyTooSmall : SequencerOk;
 }
 
-int Load(const std::string& path, Tune*& loaded) {
+// Under LoadMutex().
+int LoadLocked(const std::string& path, Tune*& loaded) {
     auto stamp = audio::StampOf(path);
     if (!stamp)
         return SequencerFileNotFound;
@@ -114,6 +127,12 @@ int Load(const std::string& path, Tune*& loaded) {
         return SequencerUnreadableFile;
     loaded = &(tunes[path] = Tune{music, timing->length_seconds, *stamp});
     return SequencerOk;
+}
+
+// Waits while the loader is busy with a tune, so that the same tune is never loaded twice.
+int Load(const std::string& path, Tune*& loaded) {
+    std::lock_guard lock(LoadMutex());
+    return LoadLocked(path, loaded);
 }
 
 int Open(const std::vector<std::string>& words) {
@@ -201,6 +220,32 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
 }
 
 }  // namespace
+
+void PreloadTunes(std::vector<std::string> paths) {
+    unsigned round = 0;
+    {
+        std::lock_guard lock(LoadMutex());
+        round = State().preload_round;
+    }
+    std::thread([paths = std::move(paths), round] {
+        // SDL keeps an error buffer for every thread that sets an error, and frees it only for
+        // the threads it started itself: this one hands its buffer back on every way out.
+        struct ReleaseSdlThreadData {
+            ~ReleaseSdlThreadData() { SDL_TLSCleanup(); }
+        } release;
+        for (const std::string& path : paths) {
+            std::lock_guard lock(LoadMutex());
+            // Closing the device releases the tunes and ends the loading.
+            if (State().preload_round != round)
+                return;
+            // A tune kept already stays as it is: it may be the one playing.
+            if (State().tunes.count(path))
+                continue;
+            Tune* ignored = nullptr;
+            LoadLocked(path, ignored);
+        }
+    }).detach();
+}
 
 SequencerCalls& Sequencer() {
     static SequencerCalls calls{RealSendString};

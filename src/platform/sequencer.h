@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -40,5 +41,12 @@ struct SequencerCalls {
 SequencerCalls& Sequencer();
 
 int SendString(const std::string& command, char* reply, int reply_length);
+
+// Loads tunes (paths as "open" names them) on a thread of its own and keeps them, so
+// that opening them later costs next to nothing. A tune is never loaded twice: an
+// "open" of one that is being loaded waits for it. Loading one takes the synthesizer
+// 70-150 ms, and the first also reads the sound font: far too long for a window's
+// thread to go without handling events. Does nothing without an audio device.
+void PreloadTunes(std::vector<std::string> paths);
 
 }  // namespace platform

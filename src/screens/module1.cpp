@@ -1,10 +1,13 @@
 #include "screens/module1.h"
 
+#include <QTimer>
+
 #include "game/form1.h"
 #include "platform/events.h"
 #include "platform/forms.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
+#include "sound/tx_midi.h"
 
 namespace screens {
 
@@ -48,6 +51,11 @@ void Main() {
     auto& demoform = *new Demoform;
     auto& form2 = *new Form2;
     auto& form1 = *new game::Form1;
+    // Loading a tune keeps the synthesizer busy for a tenth of a second or more (the first
+    // also reads the sound font): all of them are loaded in the background while the demo
+    // runs. The loading starts a moment after the demo window, which is on screen within
+    // about 50 ms of this, so that the two do not compete for the processor.
+    QTimer::singleShot(100, [] { sound::PreloadMidi(Tunes); });
     ShowDemo(demoform);
     for (;;)
         ShowTitleThenGame(form2, form1);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <utility>
 
 #include "platform/sequencer.h"
 #include "screens/module1.h"
@@ -11,13 +12,15 @@ namespace {
 
 constexpr int ReplyLength = 512;
 
-// The quoted full name of a file in the current directory. The separator is always
-// inserted, so the root directory gives two in a row, which opens the file all the same.
-std::string QuotedPath(const std::string& fileName) {
+// The full name of a file in the current directory. The separator is always inserted,
+// so the root directory gives two in a row, which opens the file all the same.
+std::string FullPath(const std::string& fileName) {
     std::error_code error;
     const std::string directory = std::filesystem::current_path(error).string();
-    return "\"" + directory + "/" + fileName + "\"";
+    return directory + "/" + fileName;
 }
+
+std::string QuotedPath(const std::string& fileName) { return "\"" + FullPath(fileName) + "\""; }
 
 }  // namespace
 
@@ -51,6 +54,13 @@ void KeepMidiPlaying() {
         return;
     if (!MidiIsPlaying())
         PlayMidi(screens::MidiFile);
+}
+
+void PreloadMidi(const std::vector<std::string>& fileNames) {
+    std::vector<std::string> paths;
+    for (const std::string& fileName : fileNames)
+        paths.push_back(FullPath(fileName));
+    platform::PreloadTunes(std::move(paths));
 }
 
 }  // namespace sound

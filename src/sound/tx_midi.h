@@ -4,6 +4,7 @@
 // nothing new starts, but stopping always works.
 
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -17,5 +18,8 @@ void StopMidi();
 platform::Boolean MidiIsPlaying();
 // When the music is on and has run out, starts MidiFile again.
 void KeepMidiPlaying();
+// Loads the tunes (bare names in the current directory) in the background, so that
+// playing them later does not hold up the windows. Whether the music is on or off.
+void PreloadMidi(const std::vector<std::string>& fileNames);
 
 }  // namespace sound

@@ -1,0 +1,855 @@
+// The game's windows in this process, under a real X server ($DISPLAY), with the
+// game's own code and the real event pump, sequencer and wave player (SDL's audio
+// driver as the caller chose it; bench/run.sh uses the silent "dummy" one).
+//
+//   zam_window_bench move-value [--runs N] [--sampled M]
+//       One move value display, wall time, and whether each of its 42 steps reached
+//       the X screen: another X connection reads the label's pixels back while it
+//       rises, and each step must be seen there, as Qt renders it, within its own pause.
+//   zam_window_bench idle [--seconds S]
+//       CPU of the window's thread while the demo runs, the title window waits for
+//       Start and the game window waits for the player; then the same with a spinning
+//       wait (the pump polled instead of blocking) as the reference.
+//   zam_window_bench stall [--games N]
+//       The longest time the window's thread goes without handling events, outside the
+//       game's own pauses, over the demo, the title (the first tune and the sound font
+//       load there), whole games with the music keeper, the end and the next title.
+//   zam_window_bench games [--games N]
+//       Resident memory over N whole games in one process, with music, without pauses.
+//   zam_window_bench keeper
+//       The gap between the end of the game tune and its restart by the music keeper
+//       of a game window waiting for the player.
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <pthread.h>
+#include <string>
+#include <sys/syscall.h>
+#include <thread>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+#include "bench_support.h"
+#include "game/form1.h"
+#include "game/self_play.h"
+#include "platform/audio_device.h"
+#include "platform/events.h"
+#include "platform/kernel.h"
+#include "platform/midi_timing.h"
+#include "platform/seam.h"
+#include "platform/sequencer.h"
+#include "screens/demoform.h"
+#include "screens/form2.h"
+#include "screens/module1.h"
+#include "sound/tx_midi.h"
+#include "x_screen.h"
+
+namespace {
+
+using bench::Clock;
+using bench::MillisecondsBetween;
+using bench::MillisecondsSince;
+
+std::string Fixed(double value, int decimals) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string Range(const bench::Stats& s, int decimals) { return Fixed(s.min, decimals) + "–" + Fixed(s.max, decimals); }
+
+int IntOption(int argc, char** argv, const char* name, int fallback) {
+    for (int i = 2; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    }
+    return fallback;
+}
+
+void RealSleepMs(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Handles events for a while without blocking for long: lets the windows settle.
+void PumpFor(int milliseconds) {
+    auto start = Clock::now();
+    while (MillisecondsSince(start) < milliseconds) {
+        platform::ProcessPendingEvents();
+        RealSleepMs(2);
+    }
+    platform::ProcessPendingEvents();
+}
+
+long ThreadId() { return static_cast<long>(syscall(SYS_gettid)); }
+
+// Main loads the tunes in the background, starting a moment after the demo window.
+void PreloadAsMainDoes() {
+    QTimer::singleShot(100, [] { sound::PreloadMidi(screens::Tunes); });
+}
+
+// A game window that only sets up its board and shows it, without playing.
+class BoardOnlyForm1 : public game::Form1 {
+protected:
+    void Form_Load() override {
+        platform::Randomize();
+        Init();
+        Show();
+    }
+};
+
+// The player's move as the self-play's scripted player would choose it, given by
+// clicking the piece and then the direction, like a player.
+bool PlayOneMove(game::Form1& game) {
+    game::GameState trial = static_cast<const game::GameState&>(game);
+    game::Integer direction = game::ScriptedPlayerChoice(trial);
+    if (trial.Selected < 0)
+        return false;
+    game.Image1_Click(trial.Selected);
+    game.Image2_Click(direction);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// move-value
+
+struct Sample {
+    Clock::time_point sent;
+    Clock::time_point received;
+    std::vector<std::uint32_t> pixels;
+};
+
+int MoveValue(int argc, char** argv) {
+    const int runs = IntOption(argc, argv, "--runs", 15);
+    const int sampled_runs = IntOption(argc, argv, "--sampled", 5);
+    constexpr game::Integer XX = 7, YY = 7;
+    constexpr int Steps = 42;
+
+    BoardOnlyForm1 form;
+    form.Show();
+    form.WaitUntilExposed();
+    PumpFor(300);
+    if (!form.Exposed()) {
+        std::printf("the game window never came on screen\n");
+        return 1;
+    }
+    const auto V = form.MoveValues(XX, YY);
+    const unsigned long window = form.Window()->winId();
+
+    // The area the label passes over: from its lowest place to its highest, with a margin.
+    const int left = platform::TwipsToPixels(400 * XX + 200) - 6;
+    const int top = platform::TwipsToPixels(400 * YY - 800) - 6;
+    const int width = 48;
+    const int height = platform::TwipsToPixels(400 + 495) + 14;
+    const QRect area(left, top, width, height);
+
+    // What each step should look like: Qt's own rendering of the window there, made
+    // after the step without any X server involved.
+    std::vector<std::vector<std::uint32_t>> expected;
+    {
+        platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int) {
+            QImage image = form.Window()->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    pixels[static_cast<std::size_t>(y) * width + x] = image.pixel(x, y) & 0xFFFFFF;
+            expected.push_back(std::move(pixels));
+        });
+        form.PrintMoveValue(XX, YY, V);
+    }
+    PumpFor(150);
+    int distinct = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        distinct += i == 0 || expected[i] != expected[i - 1];
+
+    std::vector<double> plain_ms;
+    std::vector<double> sampled_ms;
+    std::vector<int> seen_counts;
+    std::vector<double> samples_per_step;
+    bench::XScreen screen;
+    for (int run = 0; run < runs + sampled_runs; ++run) {
+        const bool sampling = run >= runs;
+        // When each step's pause began and ended: the step must be on screen in between.
+        std::vector<std::pair<Clock::time_point, Clock::time_point>> pauses;
+        platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int ms) {
+            auto begin = Clock::now();
+            RealSleepMs(ms);
+            pauses.emplace_back(begin, Clock::now());
+        });
+        std::vector<Sample> samples;
+        std::atomic<bool> stop{false};
+        std::thread sampler;
+        if (sampling) {
+            samples.reserve(4000);
+            sampler = std::thread([&] {
+                std::vector<std::uint32_t> pixels;
+                while (!stop) {
+                    Sample s;
+                    s.sent = Clock::now();
+                    if (screen.Grab(window, left, top, width, height, s.pixels)) {
+                        s.received = Clock::now();
+                        samples.push_back(std::move(s));
+                    }
+                    std::this_thread::sleep_for(std::chrono::microseconds(1500));
+                }
+            });
+            RealSleepMs(30);
+        }
+        auto start = Clock::now();
+        form.PrintMoveValue(XX, YY, V);
+        const double ms = MillisecondsSince(start);
+        if (sampling) {
+            RealSleepMs(30);
+            stop = true;
+            sampler.join();
+            sampled_ms.push_back(ms);
+            int seen = 0;
+            std::size_t in_pauses = 0;
+            for (std::size_t step = 0; step < pauses.size() && step < expected.size(); ++step) {
+                bool found = false;
+                for (const Sample& s : samples) {
+                    if (s.sent >= pauses[step].first && s.received <= pauses[step].second) {
+                        ++in_pauses;
+                        found = found || s.pixels == expected[step];
+                    }
+                }
+                seen += found;
+            }
+            seen_counts.push_back(pauses.size() == Steps ? seen : -1);
+            samples_per_step.push_back(static_cast<double>(in_pauses) / Steps);
+            std::printf("  sampled run %d: %.1f ms, %d of %zu steps seen on the X screen within their own pause "
+                        "(%.1f reads a step)\n",
+                        run - runs + 1, ms, seen, pauses.size(), static_cast<double>(in_pauses) / Steps);
+        } else {
+            plain_ms.push_back(ms);
+        }
+        PumpFor(120);
+    }
+    form.Unload();
+    platform::ProcessPendingEvents();
+
+    int worst_seen = Steps;
+    for (int seen : seen_counts)
+        worst_seen = std::min(worst_seen, seen);
+    bench::Figure wall{"move_value_ms", "one move value display, wall time (42 steps of 20 ms)",
+                       bench::StatsOf(plain_ms), "ms", 1.03 * 840};
+    wall.note = "with the X screen read back meanwhile: median " + Fixed(bench::StatsOf(sampled_ms).median, 1) +
+                " ms; the pauses alone are 840 ms";
+    bench::Print(wall);
+    bench::Figure seen{"move_value_steps", "move value steps seen on the X screen, each within its own pause",
+                       bench::StatsOf(std::vector<double>(seen_counts.begin(), seen_counts.end())), "steps"};
+    seen.limit = Steps;
+    seen.lower_is_better = false;
+    seen.note = "read back over a second X connection (XGetImage) and compared with Qt's own rendering of each "
+                "step; " +
+                std::to_string(distinct) + " of the 42 steps differ from the step before; " +
+                Fixed(bench::StatsOf(samples_per_step).median, 1) + " reads per step";
+    bench::Print(seen);
+    return worst_seen == Steps ? 0 : 2;
+}
+
+// ---------------------------------------------------------------------------------
+// Shared by idle, stall and games: which window the player is looking at.
+
+enum class Screen { None, Demo, Title, Game, End };
+
+const char* NameOf(Screen s) {
+    switch (s) {
+    case Screen::None: return "between windows";
+    case Screen::Demo: return "demo";
+    case Screen::Title: return "title";
+    case Screen::Game: return "game";
+    case Screen::End: return "game end";
+    }
+    return "?";
+}
+
+struct Windows {
+    screens::Demoform* demo = nullptr;
+    screens::Form2* title = nullptr;
+    game::Form1* game = nullptr;
+
+    Screen Current() const {
+        if (demo && demo->Visible())
+            return Screen::Demo;
+        if (title && title->Visible())
+            return Screen::Title;
+        if (game && game->Loaded() && game->Visible())
+            return game->Command1().Visible() ? Screen::End : Screen::Game;
+        return Screen::None;
+    }
+};
+
+// Thrown out of the pump to leave the game's loops, as the end of the program would.
+struct StopWaiting {};
+
+// An object of the window's thread that only exists to be sent events from other threads.
+class Wakeable : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            return true;
+        return QObject::event(e);
+    }
+};
+
+void Wake(Wakeable& target) { QCoreApplication::postEvent(&target, new QEvent(QEvent::User)); }
+
+// ---------------------------------------------------------------------------------
+// idle
+
+struct IdleResult {
+    std::vector<double> thread_percent;  // one a second
+    double thread_mean = 0;
+    double process_mean = 0;
+};
+
+double ProcessCpuNow() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// Runs demo, title and game with the real blocking wait, or with a spinning one,
+// measuring the window's thread for `seconds` on each.
+std::map<Screen, IdleResult> IdleRun(bool spin, int seconds) {
+    const long pid = static_cast<long>(getpid());
+    const long tid = ThreadId();
+    Windows windows;
+    screens::Form2 title;
+    game::Form1 game;
+    windows.title = &title;
+    windows.game = &game;
+    Wakeable wake;
+    std::atomic<Screen> screen{Screen::None};
+    // The screen whose measurement is over and which the player leaves at the next pump.
+    std::atomic<Screen> leave{Screen::None};
+    std::atomic<bool> demos_done{false};
+
+    auto handle_stop = [&] {
+        const Screen wanted = leave;
+        if (wanted == Screen::None)
+            return;
+        const Screen now = windows.Current();
+        if (now != wanted) {
+            // A demo that ended by itself meanwhile needs no leaving.
+            if (wanted == Screen::Demo && now != Screen::Demo)
+                leave = Screen::None;
+            return;
+        }
+        leave = Screen::None;
+        switch (now) {
+        case Screen::Demo: windows.demo->Hide(); break;
+        case Screen::Title: title.Command1().Click(); break;
+        case Screen::Game: throw StopWaiting{};
+        default: break;
+        }
+    };
+    auto real_wait = platform::Pump().wait_for_events;
+    platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, [&] {
+        screen = windows.Current();
+        handle_stop();
+        if (spin)
+            platform::ProcessPendingEvents();
+        else
+            real_wait();
+        screen = windows.Current();
+        handle_stop();
+    });
+
+    std::map<Screen, IdleResult> results;
+    std::thread monitor([&] {
+        for (Screen measured : {Screen::Demo, Screen::Title, Screen::Game}) {
+            while (screen != measured)
+                RealSleepMs(5);
+            // The window has just come up; a title or game window settles before it waits.
+            RealSleepMs(measured == Screen::Demo ? 0 : 500);
+            IdleResult& r = results[measured];
+            long long thread_start = bench::ThreadRunNanoseconds(pid, tid);
+            double process_start = ProcessCpuNow();
+            auto start = Clock::now();
+            long long before = thread_start;
+            for (int s = 1; s <= seconds; ++s) {
+                std::this_thread::sleep_until(start + std::chrono::seconds(s));
+                long long now = bench::ThreadRunNanoseconds(pid, tid);
+                r.thread_percent.push_back(static_cast<double>(now - before) / 1e7);
+                before = now;
+            }
+            const double wall = MillisecondsSince(start) / 1000.0;
+            r.thread_mean = static_cast<double>(before - thread_start) / 1e7 / wall;
+            r.process_mean = 100.0 * (ProcessCpuNow() - process_start) / wall;
+            if (measured == Screen::Demo)
+                demos_done = true;
+            leave = measured;
+            Wake(wake);
+        }
+    });
+
+    // Demos one after another (the demo lasts about 5 s), then the title and the game.
+    while (!demos_done) {
+        auto demo = std::make_unique<screens::Demoform>();
+        windows.demo = demo.get();
+        screens::ShowDemo(*demo);
+        windows.demo = nullptr;
+    }
+    try {
+        screens::ShowTitleThenGame(title, game);
+    } catch (const StopWaiting&) {
+    }
+    monitor.join();
+    sound::StopMidi();
+    title.Unload();
+    game.Unload();
+    PumpFor(50);
+    return results;
+}
+
+int Idle(int argc, char** argv) {
+    const int seconds = IntOption(argc, argv, "--seconds", 10);
+    screens::MusicOff = platform::False;
+    PreloadAsMainDoes();
+    auto blocking = IdleRun(false, seconds);
+    auto spinning = IdleRun(true, seconds);
+    const std::pair<Screen, const char*> rows[] = {
+        {Screen::Demo, "the demo running (a tick every 200 ms)"},
+        {Screen::Title, "the title window waiting for Start (title tune playing)"},
+        {Screen::Game, "the game window waiting for the player (music keeper ticking)"},
+    };
+    for (auto [screen, what] : rows) {
+        const IdleResult& b = blocking[screen];
+        const IdleResult& s = spinning[screen];
+        bench::Figure f{std::string("idle_") + NameOf(screen), std::string("CPU of the window's thread, ") + what,
+                        bench::StatsOf(b.thread_percent), "% of a core", 0.5};
+        f.note = "median of " + std::to_string(b.thread_percent.size()) + " one-second windows; mean " +
+                 Fixed(b.thread_mean, 2) + " %; whole process " + Fixed(b.process_mean, 1) +
+                 " % (the synthesizer's audio thread)";
+        bench::Print(f);
+        bench::Figure r{std::string("idle_spin_") + NameOf(screen),
+                        std::string("  reference: the same with a spinning wait"),
+                        bench::StatsOf(s.thread_percent), "% of a core"};
+        r.note = "mean " + Fixed(s.thread_mean, 1) + " %";
+        bench::Print(r);
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------
+// stall
+
+// The window's thread answers a ping when it handles events; the time a ping waits,
+// less the game's own pauses meanwhile, is how long the thread was stalled.
+class PingEvent : public QEvent {
+public:
+    static QEvent::Type Kind() {
+        static const auto kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return kind;
+    }
+    explicit PingEvent(Clock::time_point posted) : QEvent(Kind()), posted(posted) {}
+    Clock::time_point posted;
+};
+
+struct Stall {
+    double ms = 0;        // the longest stretch without handling events or pausing
+    double busy_ms = 0;   // all the time without handling events, less the pauses
+    std::string where;
+};
+
+class PingReceiver : public QObject {
+public:
+    std::function<std::string()> where;
+    // The game's own pauses, as [begin, end) on the window's thread.
+    std::deque<std::pair<Clock::time_point, Clock::time_point>> pauses;
+    std::vector<Stall> stalls;
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool pending = false;
+    std::string where_posted;
+
+    bool event(QEvent* e) override {
+        if (e->type() != PingEvent::Kind())
+            return QObject::event(e);
+        auto now = Clock::now();
+        auto posted = static_cast<PingEvent*>(e)->posted;
+        std::lock_guard lock(mutex);
+        // The pauses split the wait into stretches of work; the longest is the stall.
+        double paused = 0;
+        double longest = 0;
+        auto stretch_from = posted;
+        for (const auto& [begin, end] : pauses) {
+            auto from = std::max(begin, posted);
+            auto to = std::min(end, now);
+            if (to <= from)
+                continue;
+            paused += MillisecondsBetween(from, to);
+            longest = std::max(longest, MillisecondsBetween(stretch_from, from));
+            stretch_from = to;
+        }
+        longest = std::max(longest, MillisecondsBetween(stretch_from, now));
+        while (!pauses.empty() && pauses.front().second < posted)
+            pauses.pop_front();
+        stalls.push_back({longest, MillisecondsBetween(posted, now) - paused, where_posted + " → " + where()});
+        pending = false;
+        answered.notify_one();
+        return true;
+    }
+};
+
+// What the scripted player does, a little at a time, like a quick player.
+class ScriptedPlayer {
+public:
+    explicit ScriptedPlayer(Windows& w) : w_(w) {}
+    void Act() {
+        Screen now = w_.Current();
+        if (now != last_) {
+            since_ = Clock::now();
+            last_ = now;
+        }
+        const double shown = MillisecondsSince(since_);
+        if (now == Screen::Title && shown > 1000)
+            w_.title->Command1().Click();
+        else if (now == Screen::End && shown > 300)
+            w_.game->Command1().Click();
+        else if (now == Screen::Game && w_.game->Phase == 0)
+            PlayOneMove(*w_.game);
+    }
+
+private:
+    Windows& w_;
+    Screen last_ = Screen::None;
+    Clock::time_point since_ = Clock::now();
+};
+
+bool g_preload = true;
+
+std::vector<Stall> StallSession(int games) {
+    screens::Demoform demo;
+    screens::Form2 title;
+    game::Form1 game;
+    Windows windows{&demo, &title, &game};
+    PingReceiver receiver;
+    receiver.where = [&] { return std::string(NameOf(windows.Current())); };
+    std::atomic<Screen> screen{Screen::None};
+
+    // The pauses are kept short so that whole games fit in seconds; they are left out anyway.
+    platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int ms) {
+        auto begin = Clock::now();
+        RealSleepMs(std::min(ms, 1));
+        receiver.pauses.emplace_back(begin, Clock::now());
+    });
+    auto real_wait = platform::Pump().wait_for_events;
+    auto real_do = platform::Pump().do_events;
+    platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, [&] {
+        screen = windows.Current();
+        real_wait();
+        screen = windows.Current();
+    });
+    platform::Replace<std::function<void()>> do_events(platform::Pump().do_events, [&] {
+        screen = windows.Current();
+        real_do();
+    });
+
+    // Any sequencer command that holds up the window's thread is named in the output.
+    auto real_send = platform::Sequencer().send_string;
+    platform::Replace<std::function<int(const std::string&, char*, int)>> slow_commands(
+        platform::Sequencer().send_string, [&](const std::string& command, char* reply, int length) {
+            auto begin = Clock::now();
+            int result = real_send(command, reply, length);
+            if (MillisecondsSince(begin) > 20)
+                std::printf("  sequencer command took %.1f ms: %s\n", MillisecondsSince(begin), command.c_str());
+            return result;
+        });
+    ScriptedPlayer player(windows);
+    QTimer acting;
+    QObject::connect(&acting, &QTimer::timeout, [&] { player.Act(); });
+    acting.start(50);
+
+    std::atomic<bool> stop{false};
+    std::thread watchdog([&] {
+        while (!stop) {
+            {
+                std::unique_lock lock(receiver.mutex);
+                receiver.pending = true;
+                receiver.where_posted = NameOf(screen.load());
+                QCoreApplication::postEvent(&receiver, new PingEvent(Clock::now()));
+                while (receiver.pending && !stop)
+                    receiver.answered.wait_for(lock, std::chrono::milliseconds(100));
+            }
+            RealSleepMs(2);
+        }
+    });
+
+    if (g_preload)
+        PreloadAsMainDoes();
+    screens::RunScreens(demo, title, game, games);
+    stop = true;
+    watchdog.join();
+    acting.stop();
+    sound::StopMidi();
+    demo.Unload();
+    title.Unload();
+    game.Unload();
+    PumpFor(50);
+    return receiver.stalls;
+}
+
+int Stalls(int argc, char** argv) {
+    const int games = IntOption(argc, argv, "--games", 1);
+    // --no-preload: the tunes are loaded when first played, on the window's thread, for comparison.
+    for (int i = 2; i < argc; ++i)
+        g_preload = g_preload && std::strcmp(argv[i], "--no-preload") != 0;
+    screens::MusicOff = platform::False;
+    auto stalls = StallSession(games);
+    std::sort(stalls.begin(), stalls.end(), [](const Stall& a, const Stall& b) { return a.ms > b.ms; });
+    std::printf("  the longest stalls of the window's thread (pauses of the game left out):\n");
+    std::string worst;
+    double busiest = 0;
+    for (const Stall& s : stalls)
+        busiest = std::max(busiest, s.busy_ms);
+    for (std::size_t i = 0; i < stalls.size() && i < 6; ++i) {
+        std::printf("    %7.1f ms  (%.1f ms without events in all, pauses left out)  %s\n", stalls[i].ms,
+                    stalls[i].busy_ms, stalls[i].where.c_str());
+        if (i < 3)
+            worst += (i ? "; " : "") + Fixed(stalls[i].ms, 0) + " ms " + stalls[i].where;
+    }
+    bench::Stats one;
+    one.n = 1;
+    one.median = one.min = one.max = stalls.empty() ? 0 : stalls.front().ms;
+    bench::Figure f{"stall_ms", "longest stall of the window's thread outside the game's pauses", one, "ms", 50};
+    f.note = "demo, title (first tune), " + std::to_string(games) + " whole game(s) with the music keeper, end, title; " +
+             std::to_string(stalls.size()) + " pings; longest: " + worst +
+             "; the most work between two chances to handle events (a move and the answer to it, " +
+             "pauses left out): " + Fixed(busiest, 0) + " ms";
+    bench::Print(f);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------
+// games
+
+int Games(int argc, char** argv) {
+    const int games = IntOption(argc, argv, "--games", 200);
+    screens::MusicOff = platform::False;
+    screens::Demoform demo;
+    screens::Form2 title;
+    game::Form1 game;
+    Windows windows{&demo, &title, &game};
+
+    platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [](int) {});
+    std::vector<double> rss_after;  // after each game, back on the title window
+    Screen last = Screen::None;
+    int end_pumps = 0;
+    bool keeper_ticked = false;
+    auto start = Clock::now();
+    double first_game_done_ms = 0;
+    auto act = [&] {
+        platform::ProcessPendingEvents();
+        Screen now = windows.Current();
+        if (now == Screen::Title && last != Screen::Title) {
+            if (last == Screen::End || last == Screen::Game || last == Screen::None) {
+                if (keeper_ticked) {
+                    rss_after.push_back(bench::StatusMegabytes("VmRSS"));
+                    if (rss_after.size() == 1)
+                        first_game_done_ms = MillisecondsSince(start);
+                }
+            }
+            keeper_ticked = false;
+            end_pumps = 0;
+        }
+        last = now;
+        if (now == Screen::Title) {
+            title.Command1().Click();
+        } else if (now == Screen::End) {
+            if (++end_pumps > 3)
+                game.Command1().Click();
+        } else if (now == Screen::Game && game.Phase == 0) {
+            if (!keeper_ticked) {
+                // The music keeper's first tick, which starts the game tune two seconds into a game.
+                game.Timer1_Timer();
+                keeper_ticked = true;
+            }
+            PlayOneMove(game);
+        }
+    };
+    platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, act);
+    platform::Replace<std::function<void()>> do_events(platform::Pump().do_events, act);
+
+    PreloadAsMainDoes();
+    screens::RunScreens(demo, title, game, games);
+    // The last game ends on its way back to the title, which is not shown again.
+    rss_after.push_back(bench::StatusMegabytes("VmRSS"));
+    const double total_s = MillisecondsSince(start) / 1000.0;
+    sound::StopMidi();
+    demo.Unload();
+    title.Unload();
+    game.Unload();
+    PumpFor(50);
+    const double peak = bench::StatusMegabytes("VmHWM");
+
+    auto at = [&](std::size_t game_number) {
+        return rss_after.at(std::min(game_number, rss_after.size()) - 1);
+    };
+    std::printf("  resident memory after game 1: %.1f MB, 10: %.1f MB, 50: %.1f MB, 100: %.1f MB, %zu: %.1f MB\n",
+                at(1), at(10), at(50), at(100), rss_after.size(), rss_after.back());
+    bench::Stats peak_stats;
+    peak_stats.n = 1;
+    peak_stats.median = peak_stats.min = peak_stats.max = peak;
+    bench::Figure p{"rss_peak_games", "peak resident memory, music playing, over the games in one process",
+                    peak_stats, "MB", 70};
+    p.note = "this benchmark's process (the game's code plus Xlib): all three tunes, effects, " +
+             std::to_string(rss_after.size()) + " games";
+    bench::Print(p);
+    // Growth is counted from the 10th game on, once every tune, effect and cache has been loaded.
+    std::vector<double> growth_values;
+    bench::Stats growth;
+    growth.n = 1;
+    growth.median = growth.min = growth.max = rss_after.back() - at(10);
+    bench::Figure g{"rss_growth_games", "growth of resident memory over " + std::to_string(rss_after.size()) +
+                                            " games in one process",
+                    growth, "MB", 1.0};
+    g.note = "after game " + std::to_string(rss_after.size()) + " less after game 10; from game 1: " +
+             Fixed(rss_after.back() - at(1), 2) + " MB; " + Fixed(rss_after.size() / total_s, 1) +
+             " games/s with the windows, no pauses";
+    bench::Print(g);
+    (void)first_game_done_ms;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------
+// keeper
+
+int Keeper(int, char**) {
+    const std::string tune = "zaming.mid";
+    auto timing = platform::ReadMidiTimingFile(tune);
+    if (!timing) {
+        std::printf("cannot read %s\n", tune.c_str());
+        return 1;
+    }
+    screens::MusicOff = platform::False;
+    struct Play {
+        Clock::time_point wall;
+        std::int64_t frame;
+        std::string tune;
+    };
+    std::vector<Play> plays;
+    std::vector<Clock::time_point> ticks;
+    std::string opened;
+    auto real_send = platform::Sequencer().send_string;
+    platform::Replace<std::function<int(const std::string&, char*, int)>> sequencer(
+        platform::Sequencer().send_string, [&](const std::string& command, char* reply, int length) {
+            if (command.rfind("Status", 0) == 0)
+                ticks.push_back(Clock::now());
+            if (command.rfind("open", 0) == 0) {
+                auto slash = command.rfind('/');
+                auto quote = command.rfind('"');
+                opened = command.substr(slash + 1, quote - slash - 1);
+            }
+            int result = real_send(command, reply, length);
+            if (command.rfind("play", 0) == 0)
+                plays.push_back({Clock::now(), platform::audio::FramesMixed(), opened});
+            return result;
+        });
+
+    game::Form1 game;
+    auto real_wait = platform::Pump().wait_for_events;
+    auto start = Clock::now();
+    const double limit_s = timing->length_seconds + 15;
+    platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, [&] {
+        real_wait();
+        int restarts = 0;
+        for (const Play& p : plays)
+            restarts += p.tune == tune;
+        if (restarts >= 2 || MillisecondsSince(start) > 1000 * limit_s)
+            throw StopWaiting{};
+    });
+    std::printf("  waiting for %s (%.3f s, last note at %.3f s) to end and start again...\n", tune.c_str(),
+                timing->length_seconds, timing->last_note_seconds);
+    try {
+        game.Show();
+    } catch (const StopWaiting&) {
+    }
+    sound::StopMidi();
+    game.Unload();
+    PumpFor(50);
+
+    std::vector<const Play*> tune_plays;
+    for (const Play& p : plays)
+        if (p.tune == tune)
+            tune_plays.push_back(&p);
+    if (tune_plays.size() < 2 || platform::audio::FrameRate() == 0) {
+        std::printf("  the tune was not started again (audio device: %s)\n",
+                    platform::audio::FrameRate() ? "open" : "none");
+        return 1;
+    }
+    const double rate = platform::audio::FrameRate();
+    const double audio_s = static_cast<double>(tune_plays[1]->frame - tune_plays[0]->frame) / rate;
+    const double wall_s = MillisecondsBetween(tune_plays[0]->wall, tune_plays[1]->wall) / 1000.0;
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < ticks.size(); ++i)
+        intervals.push_back(MillisecondsBetween(ticks[i - 1], ticks[i]));
+    auto tick_stats = bench::StatsOf(intervals);
+    bench::Stats gap;
+    gap.n = 1;
+    gap.median = gap.min = gap.max = 1000 * (audio_s - timing->length_seconds);
+    bench::Figure f{"keeper_gap_ms", "gap between the end of zaming.mid and its restart by the music keeper", gap,
+                    "ms", 2000};
+    f.note = "in audio frames; wall clock " + Fixed(1000 * (wall_s - timing->length_seconds), 0) +
+             " ms; after the last note " + Fixed(1000 * (audio_s - timing->last_note_seconds), 0) +
+             " ms; the keeper's ticks came every " + Fixed(tick_stats.median, 1) + " ms (" + Range(tick_stats, 1) +
+             "), which bounds the gap";
+    bench::Print(f);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bench::InitXThreads();
+    platform::PrepareWindowSystem();  // as the game's main does
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|keeper [options]\n");
+        return 64;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zam"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::filesystem::current_path(ZAM_MEDIA_DIR);
+    platform::Replace<std::function<void()>> end(platform::Kernel().end, [] {
+        std::fprintf(stderr, "the program was ended from a window: the benchmark is void\n");
+        std::_Exit(3);
+    });
+    const std::string mode = argv[1];
+    int status = 64;
+    if (mode == "move-value")
+        status = MoveValue(argc, argv);
+    else if (mode == "idle")
+        status = Idle(argc, argv);
+    else if (mode == "stall")
+        status = Stalls(argc, argv);
+    else if (mode == "games")
+        status = Games(argc, argv);
+    else if (mode == "keeper")
+        status = Keeper(argc, argv);
+    else
+        std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
+    platform::audio::Close();
+    return status;
+}

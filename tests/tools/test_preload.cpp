@@ -1,0 +1,112 @@
+// Preloaded into the real program by the tests that run it under an X server
+// (LD_PRELOAD), it lets them see what cannot be seen from outside:
+//
+//   ZAM_MIXER_TRACE=FILE  each tune loaded, started and halted, and the closing of the
+//                         audio device, one line each: "<ms> load <tune> <path>",
+//                         "<ms> play <tune>", "<ms> halt", "<ms> close", and each pause
+//                         of the main thread (a step of a move's value display): "<ms> pause".
+//   ZAM_FAST_PAUSES=1     the pauses of the program's main thread take no time, so that
+//                         a whole game played through the window fits in a test. Only the
+//                         game's own pauses are skipped; the audio thread keeps its pace.
+
+#include <SDL_mixer.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+int trace_fd = -1;
+bool fast_pauses = false;
+pid_t main_thread = 0;
+
+__attribute__((constructor)) void Start() {
+    main_thread = static_cast<pid_t>(::syscall(SYS_gettid));
+    if (const char* path = std::getenv("ZAM_MIXER_TRACE"))
+        trace_fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const char* fast = std::getenv("ZAM_FAST_PAUSES");
+    fast_pauses = fast && std::strcmp(fast, "1") == 0;
+}
+
+void Trace(const char* what, const void* tune = nullptr, const char* path = nullptr) {
+    if (trace_fd < 0)
+        return;
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    char line[1200];
+    int length = std::snprintf(line, sizeof line, "%lld %s", now.tv_sec * 1000LL + now.tv_nsec / 1000000, what);
+    if (tune)
+        length += std::snprintf(line + length, sizeof line - length, " %p", tune);
+    if (path)
+        length += std::snprintf(line + length, sizeof line - length, " %s", path);
+    length += std::snprintf(line + length, sizeof line - length, "\n");
+    if (::write(trace_fd, line, static_cast<size_t>(length)) < 0) {
+        // Nothing to be done about a trace that cannot be written.
+    }
+}
+
+template <class F>
+F Real(const char* name) {
+    return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+
+bool OnMainThread() { return static_cast<pid_t>(::syscall(SYS_gettid)) == main_thread; }
+
+// Every pause of the main thread is traced; with fast pauses it is also skipped.
+bool SkipPause() {
+    if (!OnMainThread())
+        return false;
+    Trace("pause");
+    return fast_pauses;
+}
+
+}  // namespace
+
+extern "C" {
+
+Mix_Music* Mix_LoadMUS(const char* file) {
+    static auto real = Real<Mix_Music* (*)(const char*)>("Mix_LoadMUS");
+    Mix_Music* music = real(file);
+    Trace("load", music, file);
+    return music;
+}
+
+int Mix_PlayMusic(Mix_Music* music, int loops) {
+    static auto real = Real<int (*)(Mix_Music*, int)>("Mix_PlayMusic");
+    Trace("play", music);
+    return real(music, loops);
+}
+
+int Mix_HaltMusic(void) {
+    static auto real = Real<int (*)()>("Mix_HaltMusic");
+    Trace("halt");
+    return real();
+}
+
+void Mix_CloseAudio(void) {
+    static auto real = Real<void (*)()>("Mix_CloseAudio");
+    real();
+    Trace("close");
+}
+
+int nanosleep(const timespec* request, timespec* remaining) {
+    static auto real = Real<int (*)(const timespec*, timespec*)>("nanosleep");
+    if (SkipPause())
+        return 0;
+    return real(request, remaining);
+}
+
+int clock_nanosleep(clockid_t clock, int flags, const timespec* request, timespec* remaining) {
+    static auto real = Real<int (*)(clockid_t, int, const timespec*, timespec*)>("clock_nanosleep");
+    if (flags == 0 && SkipPause())
+        return 0;
+    return real(clock, flags, request, remaining);
+}
+
+}  // extern "C"
