@@ -18,9 +18,9 @@ CASE=$4
 to_title() {
     start_zam "$@"
     local demo
-    demo=$(wait_window "$DEMO_SIZE" 20)
+    demo=$(wait_window "$DEMO_SIZE" 20) || exit 1
     user_close "$demo"
-    TITLE=$(wait_window "$TITLE_SIZE" 20)
+    TITLE=$(wait_window "$TITLE_SIZE" 20) || exit 1
 }
 
 # Hard, then Start.
@@ -28,7 +28,7 @@ to_game() {
     to_title "$@"
     click "$TITLE" "$(( $(px 3360) + 15 ))" "$(( $(px 720) + 8 ))"
     click "$TITLE" "$(( $(px 2640) + 48 ))" "$(( $(px 960) + 8 ))"
-    GAME=$(wait_window "$GAME_SIZE" 20)
+    GAME=$(wait_window "$GAME_SIZE" 20) || exit 1
 }
 
 # A click on the image of the player's piece standing on (column, row), if any.
@@ -49,10 +49,10 @@ start_x
 case "$CASE" in
 demo)
     start_zam
-    demo=$(wait_window "$DEMO_SIZE" 20)
+    demo=$(wait_window "$DEMO_SIZE" 20) || exit 1
     sleep 0.5
     user_close "$demo"
-    title=$(wait_window "$TITLE_SIZE" 10)
+    title=$(wait_window "$TITLE_SIZE" 10) || exit 1
     window_shown "$DEMO_SIZE" && fail "the demo is still shown after its close"
     note "closing the demo went on to the title"
     user_close "$title"

@@ -23,7 +23,7 @@ run() {
     wait_window "$DEMO_SIZE" 20 >/dev/null
     DEMO_MS=$(( $(now_ms) - started ))
     local title
-    title=$(wait_window "$TITLE_SIZE" 20)
+    title=$(wait_window "$TITLE_SIZE" 20) || exit 1
     TITLE_MS=$(( $(now_ms) - started ))
     sleep 0.3
     user_close "$title"

@@ -26,17 +26,17 @@ fi
 
 start_zam
 started=$(now_ms)
-demo=$(wait_window "$DEMO_SIZE" 20)
+demo=$(wait_window "$DEMO_SIZE" 20) || exit 1
 note "demo shown after $(( $(now_ms) - started )) ms"
 # The demo hides itself after its 24 ticks of 200 ms and the title follows.
-title=$(wait_window "$TITLE_SIZE" 20)
+title=$(wait_window "$TITLE_SIZE" 20) || exit 1
 window_shown "$DEMO_SIZE" && fail "the demo is still shown with the title"
 note "title shown after $(( $(now_ms) - started )) ms"
 
 click "$title" "$(( $(px 3360) + 15 ))" "$(( $(px 720) + 8 ))"   # Hard
 sleep 0.2
 click "$title" "$(( $(px 2640) + 48 ))" "$(( $(px 960) + 8 ))"   # Start
-game=$(wait_window "$GAME_SIZE" 20)
+game=$(wait_window "$GAME_SIZE" 20) || exit 1
 sleep 0.5
 
 # ---- The board as drawn ----------------------------------------------------------

@@ -46,23 +46,28 @@ note() { echo "$*"; }
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-# Starts Xvfb on a display of its own and points DISPLAY at it. The number is drawn
-# at random among those with neither a lock nor a socket, and the server must answer
-# before it counts: a stale socket or a server of someone else's must never be taken.
+# Starts Xvfb on a display of its own and points DISPLAY at it. The number is drawn from
+# this script's process id, so that tests running side by side seldom try the same one,
+# among those with neither a lock nor a socket; the server counts only once it answers
+# and its lock file names it: a stale socket, or a server started by someone else for the
+# same number a moment earlier, must never be taken for ours.
 start_x() {
     command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed, so no X server can be started"; exit 77; }
     for tool in xdotool xwininfo xdpyinfo import convert; do
         command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
     done
     local attempt number waited
-    for attempt in 1 2 3 4 5 6; do
-        number=$(( 200 + RANDOM % 700 ))
+    for attempt in 0 1 2 3 4 5 6 7; do
+        number=$(( 200 + ($$ * 7 + attempt * 101 + RANDOM % 7) % 700 ))
         [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        # -noreset: a server that resets when its last client leaves (our first look at it)
+        # refuses the program's connection for a moment.
+        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
         XVFB_PID=$!
         waited=0
         while kill -0 "$XVFB_PID" 2>/dev/null && [ $waited -lt 100 ]; do
-            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
+            if [ "$(cat "/tmp/.X$number-lock" 2>/dev/null | tr -d ' \n')" = "$XVFB_PID" ] &&
+               xdpyinfo -display ":$number" >/dev/null 2>&1; then
                 export DISPLAY=":$number"
                 mkdir -p "$WORK/runtime"
                 chmod 700 "$WORK/runtime"

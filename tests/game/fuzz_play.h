@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "game/form1.h"
+#include "game/self_play.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
 #include "platform/seam.h"
@@ -33,14 +34,14 @@ namespace testing_support {
 
 struct FuzzFigures {
     long games = 0;
-    long events = 0;  // inputs handed to the game window, singly or in bursts
-    long bursts = 0;  // batches of input queued while the game pumped nothing, or in the end animation
-    long checks = 0;  // times the invariants were checked
+    long events = 0; // inputs handed to the game window, singly or in bursts
+    long bursts = 0; // batches of input queued while the game pumped nothing, or in the end animation
+    long checks = 0; // times the invariants were checked
     long player_moves = 0;
     long computer_moves = 0;
     long captures = 0;
     long arrivals = 0;
-    long closes = 0;  // games ended by closing the window
+    long closes = 0; // games ended by closing the window
     long player_wins = 0;
     long computer_wins = 0;
 };
@@ -67,6 +68,9 @@ public:
         game_rng_.seed(seed_ * 1000003u + static_cast<std::uint64_t>(game));
         input_rng_.seed(~seed_ * 7919u + static_cast<std::uint64_t>(game));
         screens::ComputerTries = Chance(0.5) ? 10 : 30;
+        // Half the games are played by a player who mostly means it, so that the player wins
+        // now and then and the end animation moves the player's pieces too.
+        purposeful_ = Chance(0.5);
         tally_ = {};
         pumps_ = 0;
         close_at_ = close_next || Chance(close_odds) ? Below(400) + 1 : -1;
@@ -144,7 +148,8 @@ private:
     void Sleep(int) {
         // Input that arrives during a move or the computer's turn waits in the queue until the next pump.
         if (form_.Loaded() && Chance(0.01))
-            QueueBurst(Below(8) + 1, form_.Phase == 2 ? "a burst in the computer's turn" : "a burst in a move");
+            QueueBurst(Below(8) + 1,
+                       form_.Phase == 2 ? "a burst in the computer's turn" : "a burst in a move");
     }
 
     void Effect(const char* file, int flags) {
@@ -167,7 +172,17 @@ private:
     }
 
     // ---- Input ------------------------------------------------------------------------
-    enum class Input { OwnPiece, ComputerPiece, Direction, Arrow, AnyKey, Ok, Anywhere, DoubleClick, Nothing };
+    enum class Input {
+        OwnPiece,
+        ComputerPiece,
+        Direction,
+        Arrow,
+        AnyKey,
+        Ok,
+        Anywhere,
+        DoubleClick,
+        Nothing
+    };
 
     Input ChooseInput() {
         // Weighted so that games move on: mostly pieces while choosing, directions once chosen.
@@ -177,17 +192,17 @@ private:
         };
         std::vector<Weighted> table;
         if (form_.Phase == 0)
-            table = {{Input::OwnPiece, 50}, {Input::ComputerPiece, 8}, {Input::Direction, 6}, {Input::Arrow, 6},
-                     {Input::AnyKey, 8},    {Input::Ok, 2},            {Input::Anywhere, 10}, {Input::DoubleClick, 4},
-                     {Input::Nothing, 6}};
+            table = {{Input::OwnPiece, 50}, {Input::ComputerPiece, 8}, {Input::Direction, 6},
+                     {Input::Arrow, 6},     {Input::AnyKey, 8},        {Input::Ok, 2},
+                     {Input::Anywhere, 10}, {Input::DoubleClick, 4},   {Input::Nothing, 6}};
         else if (form_.Phase == 1)
-            table = {{Input::OwnPiece, 14}, {Input::ComputerPiece, 6}, {Input::Direction, 25}, {Input::Arrow, 25},
-                     {Input::AnyKey, 8},    {Input::Ok, 2},            {Input::Anywhere, 10}, {Input::DoubleClick, 4},
-                     {Input::Nothing, 6}};
+            table = {{Input::OwnPiece, 14}, {Input::ComputerPiece, 6}, {Input::Direction, 25},
+                     {Input::Arrow, 25},    {Input::AnyKey, 8},        {Input::Ok, 2},
+                     {Input::Anywhere, 10}, {Input::DoubleClick, 4},   {Input::Nothing, 6}};
         else
-            table = {{Input::OwnPiece, 15}, {Input::ComputerPiece, 15}, {Input::Direction, 10}, {Input::Arrow, 10},
-                     {Input::AnyKey, 10},   {Input::Ok, 8},             {Input::Anywhere, 15}, {Input::DoubleClick, 7},
-                     {Input::Nothing, 10}};
+            table = {{Input::OwnPiece, 15}, {Input::ComputerPiece, 15}, {Input::Direction, 10},
+                     {Input::Arrow, 10},    {Input::AnyKey, 10},        {Input::Ok, 8},
+                     {Input::Anywhere, 15}, {Input::DoubleClick, 7},    {Input::Nothing, 10}};
         int total = 0;
         for (auto& w : table)
             total += w.weight;
@@ -201,9 +216,32 @@ private:
     }
 
     void QueueInput() {
+        if (purposeful_ && (form_.Phase == 0 || form_.Phase == 1) && Chance(0.9)) {
+            PostPurposefulMove();
+            return;
+        }
         Input input = ChooseInput();
         event_ = Describe(input);
         Post(input);
+    }
+
+    // The choice of the self-play statistics' scripted player: its piece first, then its direction.
+    void PostPurposefulMove() {
+        game::GameState trial = form_;
+        const game::Integer direction = game::ScriptedPlayerChoice(trial);
+        if (trial.Selected < 0)
+            return;
+        if (form_.Phase == 0 || form_.Selected != trial.Selected) {
+            event_ = "a purposeful click on one of the player's pieces";
+            ClickControl(&form_.Image1(trial.Selected), false);
+        } else if (Chance(0.5)) {
+            event_ = "a purposeful click on a direction button";
+            ClickControl(&form_.Image2(direction), false);
+        } else {
+            static constexpr Qt::Key arrows[] = {Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left};
+            event_ = "a purposeful arrow key";
+            Key(arrows[direction]);
+        }
     }
 
     void QueueBurst(int count, const char* what) {
@@ -218,12 +256,24 @@ private:
         if (!window)
             return;
         switch (input) {
-        case Input::OwnPiece: ClickControl(RandomVisiblePiece(game::PlayerSide), false); break;
-        case Input::ComputerPiece: ClickControl(RandomVisiblePiece(game::ComputerSide), false); break;
-        case Input::Direction: ClickControl(&form_.Image2(Below(4)), false); break;
-        case Input::Ok: ClickControl(form_.Command1().Visible() ? &form_.Command1() : nullptr, false); break;
-        case Input::Anywhere: Click(QPoint(Below(window->width()), Below(window->height())), false); break;
-        case Input::DoubleClick: ClickControl(RandomVisiblePiece(game::PlayerSide), true); break;
+        case Input::OwnPiece:
+            ClickControl(RandomVisiblePiece(game::PlayerSide), false);
+            break;
+        case Input::ComputerPiece:
+            ClickControl(RandomVisiblePiece(game::ComputerSide), false);
+            break;
+        case Input::Direction:
+            ClickControl(&form_.Image2(Below(4)), false);
+            break;
+        case Input::Ok:
+            ClickControl(form_.Command1().Visible() ? &form_.Command1() : nullptr, false);
+            break;
+        case Input::Anywhere:
+            Click(QPoint(Below(window->width()), Below(window->height())), false);
+            break;
+        case Input::DoubleClick:
+            ClickControl(RandomVisiblePiece(game::PlayerSide), true);
+            break;
         case Input::Arrow: {
             static constexpr Qt::Key arrows[] = {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down};
             Key(arrows[Below(4)]);
@@ -238,7 +288,8 @@ private:
             Key(keys[Below(static_cast<int>(std::size(keys)))]);
             break;
         }
-        case Input::Nothing: return;
+        case Input::Nothing:
+            return;
         }
     }
 
@@ -283,8 +334,8 @@ private:
         const QPointF global(form_.Window()->mapToGlobal(at));
         const Qt::KeyboardModifiers modifiers = RandomModifiers();
         auto post = [&](QEvent::Type type, Qt::MouseButtons held) {
-            QCoreApplication::postEvent(target, new QMouseEvent(type, local, local, global, Qt::LeftButton, held,
-                                                                modifiers));
+            QCoreApplication::postEvent(
+                target, new QMouseEvent(type, local, local, global, Qt::LeftButton, held, modifiers));
         };
         post(QEvent::MouseButtonPress, Qt::LeftButton);
         post(QEvent::MouseButtonRelease, Qt::NoButton);
@@ -307,15 +358,24 @@ private:
 
     static std::string Describe(Input input) {
         switch (input) {
-        case Input::OwnPiece: return "a click on one of the player's pieces";
-        case Input::ComputerPiece: return "a click on one of the computer's pieces";
-        case Input::Direction: return "a click on a direction button";
-        case Input::Arrow: return "an arrow key";
-        case Input::AnyKey: return "a key";
-        case Input::Ok: return "a click on OK";
-        case Input::Anywhere: return "a click anywhere";
-        case Input::DoubleClick: return "a double click on a piece";
-        case Input::Nothing: return "no input";
+        case Input::OwnPiece:
+            return "a click on one of the player's pieces";
+        case Input::ComputerPiece:
+            return "a click on one of the computer's pieces";
+        case Input::Direction:
+            return "a click on a direction button";
+        case Input::Arrow:
+            return "an arrow key";
+        case Input::AnyKey:
+            return "a key";
+        case Input::Ok:
+            return "a click on OK";
+        case Input::Anywhere:
+            return "a click anywhere";
+        case Input::DoubleClick:
+            return "a double click on a piece";
+        case Input::Nothing:
+            return "no input";
         }
         return "?";
     }
@@ -332,7 +392,8 @@ private:
             if (form_.Loaded() && object == form_.Window()->windowHandle())
                 Check("before an input event");
             break;
-        default: break;
+        default:
+            break;
         }
         return false;
     }
@@ -351,7 +412,8 @@ private:
     }
 
     static std::string Piece(int side, int n) {
-        return std::string(side == game::PlayerSide ? "player's" : "computer's") + " piece " + std::to_string(n);
+        return std::string(side == game::PlayerSide ? "player's" : "computer's") + " piece " +
+               std::to_string(n);
     }
 
     void Check(const char* when) {
@@ -371,7 +433,8 @@ private:
                 const int x = f.PieceX(n, side);
                 const int y = f.PieceY(n, side);
                 const platform::Image& image = f.Image1(game::PiecesPerSide * side + n);
-                const bool shown = image.Visible() && image.Widget() && image.Widget()->isVisibleTo(f.Window());
+                const bool shown =
+                    image.Visible() && image.Widget() && image.Widget()->isVisibleTo(f.Window());
                 if (x >= 0) {
                     ++on_board[side];
                     if (x >= game::Columns || y < 0 || y >= game::Rows) {
@@ -379,8 +442,8 @@ private:
                               std::to_string(y) + ")" + at);
                         continue;
                     }
-                    Expect(++occupant[x][y] == 1, "two pieces on cell (" + std::to_string(x) + ", " +
-                                                      std::to_string(y) + ")" + at);
+                    Expect(++occupant[x][y] == 1,
+                           "two pieces on cell (" + std::to_string(x) + ", " + std::to_string(y) + ")" + at);
                     Expect(shown, Piece(side, n) + " on the board has a hidden image" + at);
                     Expect(image.Left() == game::CellSize * x + 105 && image.Top() == game::CellSize * y,
                            Piece(side, n) + "'s image is not at its cell (" + std::to_string(x) + ", " +
@@ -390,7 +453,8 @@ private:
                            Piece(side, n) + "'s image is drawn elsewhere than its position says" + at);
                 } else {
                     Expect(x == -1, Piece(side, n) + " has column " + std::to_string(x) + at);
-                    // At the end the survivors leave the board keeping their rows, and the winner's images dance.
+                    // At the end the survivors leave the board keeping their rows, and the winner's images
+                    // dance.
                     if (!over) {
                         Expect(y == -1, Piece(side, n) + " off the board has row " + std::to_string(y) + at);
                         Expect(!shown, Piece(side, n) + " off the board is still shown" + at);
@@ -411,14 +475,14 @@ private:
             int expected = tally_.captures[side] + 5 * tally_.arrivals[side];
             if (over) {
                 Expect(on_board[side] == 0, whose + " pieces still on the board after the game" + at);
-                expected += counters[side];  // the survivors, which the counters still count
+                expected += counters[side]; // the survivors, which the counters still count
             } else {
-                Expect(counters[side] == on_board[side], whose + " counter " + std::to_string(counters[side]) +
-                                                             " with " + std::to_string(on_board[side]) +
-                                                             " pieces on the board" + at);
+                Expect(counters[side] == on_board[side],
+                       whose + " counter " + std::to_string(counters[side]) + " with " +
+                           std::to_string(on_board[side]) + " pieces on the board" + at);
             }
-            Expect(f.Score(side) == expected, whose + " score " + std::to_string(f.Score(side)) + " instead of " +
-                                                  std::to_string(expected) + at);
+            Expect(f.Score(side) == expected, whose + " score " + std::to_string(f.Score(side)) +
+                                                  " instead of " + std::to_string(expected) + at);
             const std::string caption = f.lblScore(side == game::PlayerSide ? 1 : 3).Caption();
             Expect(caption == "Score : " + std::to_string(f.Score(side)),
                    whose + " score label reads \"" + caption + "\"" + at);
@@ -439,7 +503,8 @@ private:
         Expect(f.Command1().Visible() == over, "OK shows with Phase " + std::to_string(f.Phase) + at);
         if (over)
             Expect(f.lblWinorLose().Visible() &&
-                       f.lblWinorLose().Caption() == (game::Winner(f) == game::PlayerSide ? "You Win." : "You Lose."),
+                       f.lblWinorLose().Caption() ==
+                           (game::Winner(f) == game::PlayerSide ? "You Win." : "You Lose."),
                    "the result reads \"" + f.lblWinorLose().Caption() + "\"" + at);
     }
 
@@ -453,21 +518,24 @@ private:
     Tally tally_;
     long pumps_ = 0;
     long close_at_ = -1;
+    bool purposeful_ = false;
     bool ended_ = false;
     std::string event_;
 
     std::function<bool(const char*, int)> real_effects_ = platform::WavePlayer().play_sound;
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
-    platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep, [this](int ms) { Sleep(ms); }};
-    platform::Replace<std::function<double()>> rnd_{platform::Kernel().rnd, [this] { return Uniform(game_rng_); }};
+    platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep,
+                                                       [this](int ms) { Sleep(ms); }};
+    platform::Replace<std::function<double()>> rnd_{platform::Kernel().rnd,
+                                                    [this] { return Uniform(game_rng_); }};
     platform::Replace<std::function<void()>> randomize_{platform::Kernel().randomize, [] {}};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
-    platform::Replace<std::function<bool(const char*, int)>> effects_{
-        platform::WavePlayer().play_sound, [this](const char* file, int flags) {
-            Effect(file, flags);
-            return true;
-        }};
+    platform::Replace<std::function<bool(const char*, int)>> effects_{platform::WavePlayer().play_sound,
+                                                                      [this](const char* file, int flags) {
+                                                                          Effect(file, flags);
+                                                                          return true;
+                                                                      }};
 };
 
-}  // namespace testing_support
+} // namespace testing_support

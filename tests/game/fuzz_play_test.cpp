@@ -15,6 +15,7 @@ TEST(FuzzedPlay, RandomInputNeverBreaksTheBoardTheCountersOrTheScores) {
     std::filesystem::current_path(ZAM_MEDIA_DIR);
     game::Form1 form;
     testing_support::FuzzedPlay fuzz(20240607, form);
+    fuzz.close_odds = 0; // only the games chosen below are closed
     constexpr int Games = 12;
     for (int g = 0; g < Games; ++g) {
         fuzz.close_next = g % 4 == 3;
@@ -27,9 +28,12 @@ TEST(FuzzedPlay, RandomInputNeverBreaksTheBoardTheCountersOrTheScores) {
     for (const auto& fault : fuzz.faults())
         ADD_FAILURE() << fault;
     EXPECT_EQ(figures.games, Games);
-    EXPECT_EQ(figures.player_wins + figures.computer_wins, Games - 3) << "every game not closed was played out";
+    EXPECT_EQ(figures.player_wins + figures.computer_wins, Games - 3)
+        << "every game not closed was played out";
     EXPECT_EQ(figures.closes, 3);
     // The stream must reach what it is meant to reach, or the run proves little.
+    EXPECT_GT(figures.player_wins, 0) << "the end animation also moves the player's pieces";
+    EXPECT_GT(figures.computer_wins, 0);
     EXPECT_GT(figures.bursts, 10);
     EXPECT_GT(figures.captures, 0);
     EXPECT_GT(figures.arrivals, 0);
@@ -60,4 +64,4 @@ TEST(FuzzedPlay, TheChecksCatchAPieceShownAwayFromItsCell) {
         << fuzz.faults().front();
 }
 
-}  // namespace
+} // namespace

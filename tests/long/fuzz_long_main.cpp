@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
             std::printf("%ld games, %zu faults\n", g + 1, fuzz.faults().size()), std::fflush(stdout);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("seed %llu: %s; %.0f s\n", static_cast<unsigned long long>(seed), fuzz.Report().c_str(), seconds);
+    std::printf("seed %llu: %s; %.0f s\n", static_cast<unsigned long long>(seed), fuzz.Report().c_str(),
+                seconds);
     for (const auto& fault : fuzz.faults())
         std::printf("FAULT %s\n", fault.c_str());
     return fuzz.faults().empty() ? 0 : 1;

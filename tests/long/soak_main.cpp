@@ -48,20 +48,25 @@ int main(int argc, char** argv) {
                 ++failures;
             }
             if (g % 50 == 0 || g == games)
-                std::printf("game %4d: RSS %6ld kB, %ld moves so far\n", g, rss, soak.moves()), std::fflush(stdout);
+                std::printf("game %4d: RSS %6ld kB, %ld moves so far\n", g, rss, soak.moves()),
+                    std::fflush(stdout);
         }
         const long rss_end = testing_support::ResidentKilobytes();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("%d games, %ld moves of the player, %.0f s; RSS at the start %ld kB, after the first game %ld kB, "
-                    "after game 10 %ld kB, at the end %ld kB (%+ld kB since game 10); %d live widgets between games\n",
-                    soak.games(), soak.moves(), seconds, rss_start, rss_first, rss_tenth, rss_end, rss_end - rss_tenth,
-                    widgets);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%d games, %ld moves of the player, %.0f s; RSS at the start %ld kB, after the first "
+                    "game %ld kB, "
+                    "after game 10 %ld kB, at the end %ld kB (%+ld kB since game 10); %d live widgets "
+                    "between games\n",
+                    soak.games(), soak.moves(), seconds, rss_start, rss_first, rss_tenth, rss_end,
+                    rss_end - rss_tenth, widgets);
 #ifdef __SANITIZE_ADDRESS__
         // The sanitizer keeps freed memory in quarantine, so the figures grow by design; its
         // leak check when the program ends has the say instead.
         std::printf("(built with AddressSanitizer: the memory figures include its quarantine)\n");
 #else
-        // Flat: what the first games set up (fonts, the synthesizer, caches) stays; nothing grows with every game.
+        // Flat: what the first games set up (fonts, the synthesizer, caches) stays; nothing grows with every
+        // game.
         if (games >= 100 && rss_end - rss_tenth > 4096) {
             std::printf("the memory kept growing\n");
             ++failures;

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -32,18 +32,25 @@ using testing_support::Bytes;
 using Clock = std::chrono::steady_clock;
 
 const std::vector<std::string> Tunes{"zam.mid", "zaming.mid", "endzam.mid"};
-const std::vector<std::string> Effects{"zam1.wav", "zam2.wav", "zam3.wav", "zam4.wav", "TXDEMO.WAV", "Dummy.wav"};
+const std::vector<std::string> Effects{"zam1.wav", "zam2.wav",   "zam3.wav",
+                                       "zam4.wav", "TXDEMO.WAV", "Dummy.wav"};
 
 enum class Breakage { Missing, Empty, CutInHalf, CutInHeader, RandomBytes, HeaderThenRandomBytes };
 
 std::string Name(Breakage b) {
     switch (b) {
-    case Breakage::Missing: return "missing";
-    case Breakage::Empty: return "empty";
-    case Breakage::CutInHalf: return "cut in half";
-    case Breakage::CutInHeader: return "cut in its header";
-    case Breakage::RandomBytes: return "random bytes";
-    case Breakage::HeaderThenRandomBytes: return "a true header, then random bytes";
+    case Breakage::Missing:
+        return "missing";
+    case Breakage::Empty:
+        return "empty";
+    case Breakage::CutInHalf:
+        return "cut in half";
+    case Breakage::CutInHeader:
+        return "cut in its header";
+    case Breakage::RandomBytes:
+        return "random bytes";
+    case Breakage::HeaderThenRandomBytes:
+        return "a true header, then random bytes";
     }
     return "?";
 }
@@ -64,11 +71,15 @@ void Put(const fs::path& folder, const std::string& name, std::optional<Breakage
         return;
     }
     const bool tune = name.ends_with(".mid");
-    // A tune's header chunk is 14 bytes and its first track's header 8 more; a wave's RIFF and fmt headers 36.
+    // A tune's header chunk is 14 bytes and its first track's header 8 more; a wave's RIFF and fmt
+    // headers 36.
     const std::size_t header = tune ? 22 : 36;
     switch (*breakage) {
-    case Breakage::Missing: return;
-    case Breakage::Empty: testing_support::WriteFile(folder / name, {}); return;
+    case Breakage::Missing:
+        return;
+    case Breakage::Empty:
+        testing_support::WriteFile(folder / name, {});
+        return;
     case Breakage::CutInHalf:
         testing_support::WriteFile(folder / name, Bytes(whole.begin(), whole.begin() + whole.size() / 2));
         return;
@@ -168,7 +179,8 @@ protected:
         platform::ProcessPendingEvents();
         for (const auto& fault : fuzz.faults())
             ADD_FAILURE() << what << ": " << fault;
-        EXPECT_EQ(fuzz.figures().player_wins + fuzz.figures().computer_wins, 1) << what << ": the game was played out";
+        EXPECT_EQ(fuzz.figures().player_wins + fuzz.figures().computer_wins, 1)
+            << what << ": the game was played out";
         EXPECT_GT(timed.calls, 100) << what;
         // Loading a tune takes up to a tenth of a second; a stall would take seconds.
         EXPECT_LT(timed.longest_ms, 500) << what << ": " << timed.longest;
@@ -192,7 +204,8 @@ TEST_F(BrokenMediaTest, EveryFileBrokenTheSameWayStillPlaysWholeGamesSilently) {
         if (breakage != Breakage::HeaderThenRandomBytes && breakage != Breakage::CutInHalf) {
             // Nothing in these files can be taken for sound.
             for (const auto& name : Effects)
-                EXPECT_FALSE(platform::PlaySound(name.c_str(), platform::SoundAsync)) << name << " " << Name(breakage);
+                EXPECT_FALSE(platform::PlaySound(name.c_str(), platform::SoundAsync))
+                    << name << " " << Name(breakage);
             for (const auto& name : Tunes) {
                 sound::PlayMidi(name);
                 EXPECT_EQ(sound::MidiIsPlaying(), platform::False) << name << " " << Name(breakage);
@@ -204,7 +217,7 @@ TEST_F(BrokenMediaTest, EveryFileBrokenTheSameWayStillPlaysWholeGamesSilently) {
 
 TEST_F(BrokenMediaTest, NoMediaFolderAtAllStillPlaysWholeGames) {
     fs::current_path(folder);
-    fs::remove_all(folder);  // the current directory itself is gone
+    fs::remove_all(folder); // the current directory itself is gone
     PlayEverything("no media folder");
 }
 
@@ -222,8 +235,9 @@ TEST_F(BrokenMediaTest, EachBrokenFileIsSilentAtOnceWhileTheGoodOnesStillSound) 
         const bool tune = broken.ends_with(".mid");
         // A good file of the same kind, to hear that the rest still plays.
         const std::string good = tune ? (broken == "zam.mid" ? "endzam.mid" : "zam.mid")
-                                       : (broken == "zam2.wav" ? "zam3.wav" : "zam2.wav");
-        for (Breakage breakage : {Breakage::Missing, Breakage::Empty, Breakage::CutInHeader, Breakage::RandomBytes}) {
+                                      : (broken == "zam2.wav" ? "zam3.wav" : "zam2.wav");
+        for (Breakage breakage :
+             {Breakage::Missing, Breakage::Empty, Breakage::CutInHeader, Breakage::RandomBytes}) {
             const std::string what = broken + " " + Name(breakage);
             fs::remove(folder / broken);
             Put(folder, broken, breakage);
@@ -246,4 +260,4 @@ TEST_F(BrokenMediaTest, EachBrokenFileIsSilentAtOnceWhileTheGoodOnesStillSound) 
     }
 }
 
-}  // namespace
+} // namespace

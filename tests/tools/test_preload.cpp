@@ -40,7 +40,8 @@ void Trace(const char* what, const void* tune = nullptr, const char* path = null
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     char line[1200];
-    int length = std::snprintf(line, sizeof line, "%lld %s", now.tv_sec * 1000LL + now.tv_nsec / 1000000, what);
+    int length =
+        std::snprintf(line, sizeof line, "%lld %s", now.tv_sec * 1000LL + now.tv_nsec / 1000000, what);
     if (tune)
         length += std::snprintf(line + length, sizeof line - length, " %p", tune);
     if (path)
@@ -51,12 +52,13 @@ void Trace(const char* what, const void* tune = nullptr, const char* path = null
     }
 }
 
-template <class F>
-F Real(const char* name) {
+template <class F> F Real(const char* name) {
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
 }
 
-bool OnMainThread() { return static_cast<pid_t>(::syscall(SYS_gettid)) == main_thread; }
+bool OnMainThread() {
+    return static_cast<pid_t>(::syscall(SYS_gettid)) == main_thread;
+}
 
 // Every pause of the main thread is traced; with fast pauses it is also skipped.
 bool SkipPause() {
@@ -66,7 +68,7 @@ bool SkipPause() {
     return fast_pauses;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -109,4 +111,4 @@ int clock_nanosleep(clockid_t clock, int flags, const timespec* request, timespe
     return real(clock, flags, request, remaining);
 }
 
-}  // extern "C"
+} // extern "C"
