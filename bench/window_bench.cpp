@@ -102,9 +102,9 @@ void PumpFor(int milliseconds) {
 
 long ThreadId() { return static_cast<long>(syscall(SYS_gettid)); }
 
-// Main loads the tunes in the background, starting a moment after the demo window.
+// Main makes the synthesizer in the background, starting a moment after the demo window.
 void PreloadAsMainDoes() {
-    QTimer::singleShot(100, [] { sound::PreloadMidi(screens::Tunes); });
+    QTimer::singleShot(100, [] { sound::PrepareMidi(); });
 }
 
 // A game window that only sets up its board and shows it, without playing.
@@ -714,7 +714,7 @@ int Games(int argc, char** argv) {
     peak_stats.median = peak_stats.min = peak_stats.max = peak;
     bench::Figure p{"rss_peak_games", "peak resident memory, music playing, over the games in one process",
                     peak_stats, "MB", 70};
-    p.note = "this benchmark's process (the game's code plus Xlib): all three tunes, effects, " +
+    p.note = "this benchmark's process (the game's code plus Xlib): every tune, effects, " +
              std::to_string(rss_after.size()) + " games";
     bench::Print(p);
     // Growth is counted from the 10th game on, once every tune, effect and cache has been loaded.

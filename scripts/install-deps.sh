@@ -8,7 +8,7 @@ build-essential
 cmake
 ninja-build
 qt6-base-dev
-libsdl2-mixer-dev
+libsdl2-mixer-dev libfluidsynth-dev
 timgm6mb-soundfont
 fonts-dejavu-core
 libgtest-dev

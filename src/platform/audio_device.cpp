@@ -74,7 +74,6 @@ bool Open(Device& device) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    Mix_Init(MIX_INIT_MID);
     ChooseSoundFont();
     if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, Channels, BufferFrames, nullptr, 0) != 0) {
         Mix_Quit();

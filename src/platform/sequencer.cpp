@@ -1,11 +1,13 @@
 #include "platform/sequencer.h"
 
 #include <SDL_mixer.h>
-#include <SDL_thread.h>
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <cstring>
-#include <map>
+#include <fluidsynth.h>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -17,49 +19,173 @@
 namespace platform {
 namespace {
 
-struct Tune {
-    Mix_Music* music = nullptr;
-    double length_seconds = 0;
-    audio::FileStamp stamp;  // a file changed on disk is loaded afresh
-};
+// FluidSynth's own gain is 0.2, which leaves the tunes far quieter than the effects.
+constexpr float SynthGain = 1.2f;
 
 struct OpenTune {
     std::string alias;
-    Tune* tune = nullptr;
+    std::vector<char> bytes;  // the file as it was when opened
+    double length_seconds = 0;
+    fluid_player_t* player = nullptr;  // while playing
+    bool play_asked = false;           // "play" came before the synthesizer was ready
     bool started = false;
     std::int64_t start_frame = 0;
 };
 
+enum class Synth { None, Starting, Ready, Failed };
+
+// One synthesizer plays every tune: reading the sound font takes a tenth of a second or
+// more and each synthesizer holds megabytes, so it is made once, on a thread of its own,
+// and the tunes come and go as players on it.
 struct Device {
-    std::map<std::string, Tune> tunes;  // only under LoadMutex()
+    std::mutex mutex;  // guards all of the below; the audio thread holds it while rendering
+    std::condition_variable started;  // the synthesizer is ready, failed, or was given up
+    Synth state = Synth::None;
+    fluid_settings_t* settings = nullptr;
+    fluid_synth_t* synth = nullptr;
     std::optional<OpenTune> open;
-    unsigned preload_round = 0;         // only under LoadMutex(); a new round stops the loader
 };
 
-// One tune is loaded at a time, whether for "open" or ahead of it by the loader.
-std::mutex& LoadMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-void ReleaseTunes();
+void ReleaseSynthesizer();
 
 Device& State() {
     static Device* device = [] {
-        audio::BeforeClose(ReleaseTunes);
+        audio::BeforeClose(ReleaseSynthesizer);
         return new Device;  // never destroyed: the audio thread may outlive static destruction
     }();
     return *device;
 }
 
-void ReleaseTunes() {
+// The music's part of each buffer the audio thread mixes; the effects are mixed in after it.
+void SDLCALL Render(void*, Uint8* stream, int length) {
     Device& device = State();
-    std::lock_guard lock(LoadMutex());
-    ++device.preload_round;
+    std::lock_guard lock(device.mutex);
+    if (device.state != Synth::Ready)
+        return;
+    const bool sounding = (device.open && device.open->player) || fluid_synth_get_active_voice_count(device.synth) > 0;
+    if (!sounding)
+        return;  // the buffer is silent already, and an idle synthesizer costs nothing
+    const int frames = length / static_cast<int>(2 * sizeof(std::int16_t));
+    fluid_synth_write_s16(device.synth, frames, stream, 0, 2, stream, 1, 2);
+}
+
+// Under the device's mutex, with the synthesizer ready.
+bool StartPlayer(OpenTune& open) {
+    Device& device = State();
+    fluid_player_t* player = new_fluid_player(device.synth);
+    if (player == nullptr)
+        return false;
+    if (fluid_player_add_mem(player, open.bytes.data(), open.bytes.size()) != FLUID_OK ||
+        fluid_player_play(player) != FLUID_OK) {
+        delete_fluid_player(player);
+        return false;
+    }
+    // Taken as the music starts, so the tune's clock can only start early (when a buffer
+    // happens to be mixed in between), which errs on the side of a short restart gap.
+    open.start_frame = audio::FramesMixed();
+    open.player = player;
+    open.started = true;
+    return true;
+}
+
+// Under the device's mutex: silences the tune at once.
+void StopPlayer(OpenTune& open) {
+    if (!open.player)
+        return;
+    fluid_player_stop(open.player);
+    delete_fluid_player(open.player);
+    open.player = nullptr;
+    fluid_synth_all_sounds_off(State().synth, -1);
+}
+
+// The sound fonts SDL_mixer was told of, or that SDL_SOUNDFONTS names, ';' between them.
+std::vector<std::string> SoundFonts() {
+    std::vector<std::string> fonts;
+    const char* list = Mix_GetSoundFonts();
+    std::string rest = list ? list : "";
+    while (!rest.empty()) {
+        const auto end = rest.find(';');
+        if (end != 0)
+            fonts.push_back(rest.substr(0, end));
+        rest = end == std::string::npos ? "" : rest.substr(end + 1);
+    }
+    return fonts;
+}
+
+void QuietLog(int, const char*, void*) {}
+
+// The synthesizer's thread: makes it, then hands it to the audio thread.
+void MakeSynthesizer(int frame_rate) {
+    // FluidSynth's warnings about the sound font's oddities mean nothing to a player.
+    fluid_set_log_function(FLUID_WARN, QuietLog, nullptr);
+    fluid_set_log_function(FLUID_INFO, QuietLog, nullptr);
+    fluid_set_log_function(FLUID_DBG, QuietLog, nullptr);
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_synth_t* synth = nullptr;
+    int fonts = 0;
+    if (settings) {
+        fluid_settings_setnum(settings, "synth.sample-rate", frame_rate);
+        synth = new_fluid_synth(settings);
+    }
+    if (synth) {
+        fluid_synth_set_gain(synth, SynthGain);
+        for (const std::string& font : SoundFonts())
+            fonts += fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED;
+    }
+    if (fonts == 0) {
+        std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
+        if (synth)
+            delete_fluid_synth(synth);
+        if (settings)
+            delete_fluid_settings(settings);
+        synth = nullptr;
+        settings = nullptr;
+    } else {
+        Mix_HookMusic(Render, nullptr);
+    }
+    Device& device = State();
+    std::lock_guard lock(device.mutex);
+    device.settings = settings;
+    device.synth = synth;
+    device.state = synth ? Synth::Ready : Synth::Failed;
+    if (synth && device.open && device.open->play_asked)
+        StartPlayer(*device.open);
+    device.started.notify_all();
+}
+
+// Under the device's mutex.
+void StartSynthesizer() {
+    Device& device = State();
+    if (device.state != Synth::None)
+        return;
+    device.state = Synth::Starting;
+    std::thread([rate = audio::FrameRate()] {
+        MakeSynthesizer(rate);
+        // SDL keeps an error buffer for every thread that sets an error, and frees it only
+        // for the threads it started itself.
+        SDL_TLSCleanup();
+    }).detach();
+}
+
+void ReleaseSynthesizer() {
+    Device& device = State();
+    {
+        std::unique_lock lock(device.mutex);
+        device.started.wait(lock, [&] { return device.state != Synth::Starting; });
+    }
+    // Outside the lock: unhooking waits for the audio thread, which takes the lock to render.
+    Mix_HookMusic(nullptr, nullptr);
+    std::lock_guard lock(device.mutex);
+    if (device.open)
+        StopPlayer(*device.open);
     device.open.reset();
-    for (auto& [path, tune] : device.tunes)
-        Mix_FreeMusic(tune.music);
-    device.tunes.clear();
+    if (device.synth)
+        delete_fluid_synth(device.synth);
+    if (device.settings)
+        delete_fluid_settings(device.settings);
+    device.synth = nullptr;
+    device.settings = nullptr;
+    device.state = Synth::None;
 }
 
 bool SameWord(const std::string& a, const std::string& b) {
@@ -102,37 +228,14 @@ int Reply(const std::string& text, char* reply, int reply_length) {
     return fits < text.size() ? SequencerReplyTooSmall : SequencerOk;
 }
 
-// Under LoadMutex().
-int LoadLocked(const std::string& path, Tune*& loaded) {
-    auto stamp = audio::StampOf(path);
-    if (!stamp)
-        return SequencerFileNotFound;
-    auto& tunes = State().tunes;
-    if (auto kept = tunes.find(path); kept != tunes.end()) {
-        if (kept->second.stamp == *stamp) {
-            loaded = &kept->second;
-            return SequencerOk;
-        }
-        Mix_FreeMusic(kept->second.music);
-        tunes.erase(kept);
-    }
-    // Our own reading of the file both times the tune and keeps broken files away from FluidSynth.
-    auto timing = ReadMidiTimingFile(path);
-    if (!timing)
-        return SequencerUnreadableFile;
-    if (!audio::Ready())
-        return SequencerNoDevice;
-    Mix_Music* music = Mix_LoadMUS(path.c_str());
-    if (music == nullptr)
-        return SequencerUnreadableFile;
-    loaded = &(tunes[path] = Tune{music, timing->length_seconds, *stamp});
-    return SequencerOk;
-}
-
-// Waits while the loader is busy with a tune, so that the same tune is never loaded twice.
-int Load(const std::string& path, Tune*& loaded) {
-    std::lock_guard lock(LoadMutex());
-    return LoadLocked(path, loaded);
+std::optional<std::vector<char>> ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad())
+        return std::nullopt;
+    return bytes;
 }
 
 int Open(const std::vector<std::string>& words) {
@@ -152,46 +255,72 @@ int Open(const std::vector<std::string>& words) {
     if (!SameWord(*type, "sequencer"))
         return SequencerUnknownCommand;
     Device& device = State();
-    if (device.open)
-        return SequencerAliasInUse;
-    Tune* tune = nullptr;
-    if (int error = Load(words[1], tune))
-        return error;
-    device.open = OpenTune{*alias, tune};
+    {
+        std::lock_guard lock(device.mutex);
+        if (device.open)
+            return SequencerAliasInUse;
+    }
+    const std::string& path = words[1];
+    if (!audio::StampOf(path))
+        return SequencerFileNotFound;
+    auto bytes = ReadBytes(path);
+    if (!bytes)
+        return SequencerFileNotFound;
+    // Our own reading of the file both times the tune and keeps broken files away from FluidSynth.
+    auto timing = ReadMidiTiming(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    if (!timing)
+        return SequencerUnreadableFile;
+    if (!audio::Ready())
+        return SequencerNoDevice;
+    std::lock_guard lock(device.mutex);
+    if (device.state == Synth::Failed)
+        return SequencerNoDevice;
+    device.open = OpenTune{*alias, std::move(*bytes), timing->length_seconds};
+    StartSynthesizer();
     return SequencerOk;
 }
 
+// Under the device's mutex.
 OpenTune* Named(const std::string& alias) {
     auto& open = State().open;
     return open && SameWord(open->alias, alias) ? &*open : nullptr;
 }
 
-int Play(OpenTune& open) {
-    // Taken just before the music starts, so the tune's clock can only start early (when a
-    // buffer happens to be mixed in between), which errs on the side of a short restart gap.
-    const auto start_frame = audio::FramesMixed();
-    if (Mix_PlayMusic(open.tune->music, 0) != 0)
-        return SequencerUnreadableFile;
-    open.start_frame = start_frame;
-    open.started = true;
-    return SequencerOk;
-}
-
+// Under the device's mutex.
 bool Playing(const OpenTune& open) {
-    if (!open.started || !Mix_PlayingMusic())
+    if (!open.started)
+        return open.play_asked && State().state != Synth::Failed;  // it starts once the synthesizer is ready
+    if (!open.player || fluid_player_get_status(open.player) != FLUID_PLAYER_PLAYING)
         return false;
     // The tune counts as ended once less than a buffer of it is left to mix. A tune started
     // again on the next tick of the music keeper then follows its end by at most the tick
     // interval, never a buffer more; at worst the last buffer of the final note is not heard.
-    const double end_frame = open.tune->length_seconds * audio::FrameRate();
+    const double end_frame = open.length_seconds * audio::FrameRate();
     const auto mixed = audio::FramesMixed() - open.start_frame + audio::FramesPerBuffer();
     return static_cast<double>(mixed) < end_frame;
 }
 
-int Close(const std::string& alias) {
-    if (!Named(alias))
+int PlayNamed(const std::string& alias) {
+    Device& device = State();
+    std::lock_guard lock(device.mutex);
+    OpenTune* open = Named(alias);
+    if (!open)
         return SequencerUnknownAlias;
-    Mix_HaltMusic();
+    StopPlayer(*open);  // a second "play" starts the tune again from its start
+    open->started = false;
+    if (device.state != Synth::Ready) {
+        open->play_asked = true;
+        return SequencerOk;
+    }
+    return StartPlayer(*open) ? SequencerOk : SequencerUnreadableFile;
+}
+
+int Close(const std::string& alias) {
+    std::lock_guard lock(State().mutex);
+    OpenTune* open = Named(alias);
+    if (!open)
+        return SequencerUnknownAlias;
+    StopPlayer(*open);
     State().open.reset();
     return SequencerOk;
 }
@@ -205,14 +334,16 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
     const std::string& verb = words->front();
     if (SameWord(verb, "open"))
         return Open(*words);
-    if (SameWord(verb, "play") && words->size() == 2) {
-        OpenTune* open = Named((*words)[1]);
-        return open ? Play(*open) : SequencerUnknownAlias;
-    }
+    if (SameWord(verb, "play") && words->size() == 2)
+        return PlayNamed((*words)[1]);
     if (SameWord(verb, "status") && words->size() == 3 && SameWord((*words)[2], "mode")) {
+        std::unique_lock lock(State().mutex);
         OpenTune* open = Named((*words)[1]);
-        return open ? Reply(Playing(*open) ? "playing" : "stopped", reply, reply_length)
-                    : SequencerUnknownAlias;
+        if (!open)
+            return SequencerUnknownAlias;
+        const bool playing = Playing(*open);
+        lock.unlock();
+        return Reply(playing ? "playing" : "stopped", reply, reply_length);
     }
     if (SameWord(verb, "close") && words->size() == 2)
         return Close((*words)[1]);
@@ -221,30 +352,11 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
 
 }  // namespace
 
-void PreloadTunes(std::vector<std::string> paths) {
-    unsigned round = 0;
-    {
-        std::lock_guard lock(LoadMutex());
-        round = State().preload_round;
-    }
-    std::thread([paths = std::move(paths), round] {
-        // SDL keeps an error buffer for every thread that sets an error, and frees it only for
-        // the threads it started itself: this one hands its buffer back on every way out.
-        struct ReleaseSdlThreadData {
-            ~ReleaseSdlThreadData() { SDL_TLSCleanup(); }
-        } release;
-        for (const std::string& path : paths) {
-            std::lock_guard lock(LoadMutex());
-            // Closing the device releases the tunes and ends the loading.
-            if (State().preload_round != round)
-                return;
-            // A tune kept already stays as it is: it may be the one playing.
-            if (State().tunes.count(path))
-                continue;
-            Tune* ignored = nullptr;
-            LoadLocked(path, ignored);
-        }
-    }).detach();
+void PrepareSynthesizer() {
+    if (!audio::Ready())
+        return;
+    std::lock_guard lock(State().mutex);
+    StartSynthesizer();
 }
 
 SequencerCalls& Sequencer() {

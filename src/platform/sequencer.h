@@ -10,7 +10,13 @@
 //
 // One tune is open at a time. The status follows the tune's own end, worked out
 // from its tempo map and ticks, not FluidSynth's tail of several seconds.
-// Loaded tunes are kept by path, so opening one again costs next to nothing.
+//
+// One FluidSynth synthesizer plays every tune, mixed in by SDL_mixer as its music.
+// Making it reads the sound font, which takes a tenth of a second or more: far
+// too long for a window's thread to go without handling events. So it is made on
+// a thread of its own, at the first "open" if PrepareSynthesizer has not started
+// it before; a "play" that comes sooner starts the tune as soon as it is ready,
+// and meanwhile the status is "playing".
 
 #include <functional>
 #include <string>
@@ -42,11 +48,8 @@ SequencerCalls& Sequencer();
 
 int SendString(const std::string& command, char* reply, int reply_length);
 
-// Loads tunes (paths as "open" names them) on a thread of its own and keeps them, so
-// that opening them later costs next to nothing. A tune is never loaded twice: an
-// "open" of one that is being loaded waits for it. Loading one takes the synthesizer
-// 70-150 ms, and the first also reads the sound font: far too long for a window's
-// thread to go without handling events. Does nothing without an audio device.
-void PreloadTunes(std::vector<std::string> paths);
+// Starts making the synthesizer in the background, ahead of the first tune. Does
+// nothing without an audio device.
+void PrepareSynthesizer();
 
 }  // namespace platform

@@ -8,9 +8,9 @@
 namespace screens {
 
 namespace {
+constexpr const char* TitleTune = "zam.mid";
 constexpr platform::Integer EasyTries = 10;
 constexpr platform::Integer HardTries = 30;
-constexpr const char* TitleTune = "zam.mid";
 }  // namespace
 
 Form2::Form2() : platform::Form(layout::Form2Window, layout::Form2Controls) {}

@@ -51,11 +51,11 @@ void Main() {
     auto& demoform = *new Demoform;
     auto& form2 = *new Form2;
     auto& form1 = *new game::Form1;
-    // Loading a tune keeps the synthesizer busy for a tenth of a second or more (the first
-    // also reads the sound font): all of them are loaded in the background while the demo
-    // runs. The loading starts a moment after the demo window, which is on screen within
-    // about 50 ms of this, so that the two do not compete for the processor.
-    QTimer::singleShot(100, [] { sound::PreloadMidi(Tunes); });
+    // The synthesizer reads its sound font for a tenth of a second or more: it is made
+    // while the demo runs, so that the title's music starts with the window. That starts
+    // a moment after the demo window, which is on screen within about 50 ms of this, so
+    // that the two do not compete for the processor.
+    QTimer::singleShot(100, [] { sound::PrepareMidi(); });
     ShowDemo(demoform);
     for (;;)
         ShowTitleThenGame(form2, form1);

@@ -21,8 +21,6 @@ inline platform::Integer ComputerTries = 0;
 inline platform::Boolean MusicOff = platform::False;
 // The tune that the game's music keeper restarts.
 inline std::string MidiFile;
-// Every tune the windows play: the title's, the game's and the end's.
-inline const std::vector<std::string> Tunes{"zam.mid", "zaming.mid", "endzam.mid"};
 
 // Runs the program's windows; it ends only when a window's close handler ends the program.
 void Main();

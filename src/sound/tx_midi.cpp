@@ -56,11 +56,8 @@ void KeepMidiPlaying() {
         PlayMidi(screens::MidiFile);
 }
 
-void PreloadMidi(const std::vector<std::string>& fileNames) {
-    std::vector<std::string> paths;
-    for (const std::string& fileName : fileNames)
-        paths.push_back(FullPath(fileName));
-    platform::PreloadTunes(std::move(paths));
+void PrepareMidi() {
+    platform::PrepareSynthesizer();
 }
 
 }  // namespace sound

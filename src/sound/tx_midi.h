@@ -18,8 +18,8 @@ void StopMidi();
 platform::Boolean MidiIsPlaying();
 // When the music is on and has run out, starts MidiFile again.
 void KeepMidiPlaying();
-// Loads the tunes (bare names in the current directory) in the background, so that
-// playing them later does not hold up the windows. Whether the music is on or off.
-void PreloadMidi(const std::vector<std::string>& fileNames);
+// Makes the synthesizer in the background, so that the first tune starts at once when
+// it is played. Whether the music is on or off.
+void PrepareMidi();
 
 }  // namespace sound

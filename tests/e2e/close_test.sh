@@ -108,8 +108,10 @@ end)
     # column finds it wherever it stands, as nothing else of the player's stands there.
     ended=""
     game_ended() {
-        local endzam
-        endzam=$(awk '/ load .*endzam\.mid$/ { print $3 }' "$TRACE" | tail -n 1)
+        local bytes endzam
+        # The end's tune is told by its length in bytes, the only one of that length.
+        bytes=$(stat -c %s "$(dirname "$ZAM")/endzam.mid")
+        endzam=$(awk -v bytes="$bytes" '$2 == "load" && $4 == bytes { print $3 }' "$TRACE" | tail -n 1)
         [ -n "$endzam" ] && grep -q " play $endzam\$" "$TRACE"
     }
     # A piece whose move was slow to show is left behind by a sweep; the next sweep takes it.

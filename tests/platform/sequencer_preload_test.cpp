@@ -1,10 +1,12 @@
-// Tunes loaded ahead on a thread of their own: an "open" while the loader is at work,
-// and closing the device under it, must neither hang nor lose a tune, and files that
-// cannot play must be refused exactly as without the loader.
+// The synthesizer is made on a thread of its own: an "open" while it is being made, a
+// "close" before it is ready, and closing the device under it must neither hang nor lose
+// a tune, and files that cannot play must be refused at once.
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -55,37 +57,47 @@ protected:
     std::vector<std::string> tunes;
 };
 
-TEST_F(SequencerPreloadTest, AnOpenWhileTheLoaderIsAtWorkGetsItsTuneAndRefusalsStayTheSame) {
-    std::vector<std::string> ahead = tunes;
-    ahead.push_back((dir / "broken.mid").string());
-    ahead.push_back((dir / "missing.mid").string());
-    platform::PreloadTunes(ahead);
-    // At once: the loader is most likely still busy with the first tunes.
+TEST_F(SequencerPreloadTest, OpensAndClosesWhileTheSynthesizerIsMadeNeverLoseATuneAndRefusalsStayTheSame) {
+    platform::PrepareSynthesizer();
+    // At once: the synthesizer is most likely still reading its sound font.
     PlaysThrough(tunes[2]);
     PlaysThrough(tunes[0]);
     EXPECT_EQ(Open((dir / "broken.mid").string()), platform::SequencerUnreadableFile);
     EXPECT_EQ(Open((dir / "missing.mid").string()), platform::SequencerFileNotFound);
     EXPECT_NE(Status(), "playing");
-    for (const std::string& tune : tunes)
-        PlaysThrough(tune);
+    // Opened and closed again and again before any is ready, each tune after another.
+    for (int round = 0; round < 3; ++round)
+        for (const std::string& tune : tunes)
+            PlaysThrough(tune);
+    // The last one plays for real once loaded, and reports its own end.
+    ASSERT_EQ(Open(tunes[3]), 0);
+    ASSERT_EQ(Send("play Midi"), 0);
+    const auto started = std::chrono::steady_clock::now();
+    while (Status() == "playing" && std::chrono::steady_clock::now() - started < std::chrono::seconds(10))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(Status(), "stopped") << "the tune of two and a half seconds never ended";
+    EXPECT_GT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2000));
 }
 
-TEST_F(SequencerPreloadTest, ClosingTheDeviceUnderTheLoaderEndsItAndEveryTuneOpensAfterwards) {
-    platform::PreloadTunes(tunes);
+TEST_F(SequencerPreloadTest, ClosingTheDeviceWhileTheSynthesizerIsMadeEndsItAndEveryTuneOpensAfterwards) {
+    platform::PrepareSynthesizer();
     platform::audio::Close();
     for (const std::string& tune : tunes)
         PlaysThrough(tune);
-    // A second loading after the close works like the first.
-    platform::PreloadTunes(tunes);
+    ASSERT_EQ(Open(tunes[1]), 0);
+    ASSERT_EQ(Send("play Midi"), 0);
+    platform::audio::Close();
+    EXPECT_NE(Status(), "playing") << "the tune outlived the device";
+    // A second synthesizer after the close works like the first.
+    platform::PrepareSynthesizer();
     for (const std::string& tune : tunes)
         PlaysThrough(tune);
 }
 
-TEST_F(SequencerPreloadTest, ATuneChangedOnDiskAfterItWasLoadedAheadIsReadAfresh) {
-    platform::PreloadTunes({tunes[1]});
+TEST_F(SequencerPreloadTest, ATuneChangedOnDiskIsReadAfresh) {
     PlaysThrough(tunes[1]);
     WriteFile(tunes[1], Bytes(60, 0x4D));
-    EXPECT_EQ(Open(tunes[1]), platform::SequencerUnreadableFile) << "not the tune loaded ahead";
+    EXPECT_EQ(Open(tunes[1]), platform::SequencerUnreadableFile) << "not the tune played before";
 }
 
 }  // namespace

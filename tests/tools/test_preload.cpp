@@ -1,8 +1,8 @@
 // Preloaded into the real program by the tests that run it under an X server
 // (LD_PRELOAD), it lets them see what cannot be seen from outside:
 //
-//   ZAM_MIXER_TRACE=FILE  each tune loaded, started and halted, and the closing of the
-//                         audio device, one line each: "<ms> load <tune> <path>",
+//   ZAM_MIXER_TRACE=FILE  each tune handed to the synthesizer, started and halted, and the
+//                         closing of the audio device, one line each: "<ms> load <tune> <bytes>",
 //                         "<ms> play <tune>", "<ms> halt", "<ms> close", and each pause
 //                         of the main thread (a step of a move's value display): "<ms> pause".
 //   ZAM_FAST_PAUSES=1     the pauses of the program's main thread take no time, so that
@@ -10,6 +10,8 @@
 //                         game's own pauses are skipped; the audio thread keeps its pace.
 
 #include <SDL_mixer.h>
+#include <fluidsynth.h>
+#include <string>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -72,23 +74,22 @@ bool SkipPause() {
 
 extern "C" {
 
-Mix_Music* Mix_LoadMUS(const char* file) {
-    static auto real = Real<Mix_Music* (*)(const char*)>("Mix_LoadMUS");
-    Mix_Music* music = real(file);
-    Trace("load", music, file);
-    return music;
+int fluid_player_add_mem(fluid_player_t* player, const void* buffer, size_t length) {
+    static auto real = Real<int (*)(fluid_player_t*, const void*, size_t)>("fluid_player_add_mem");
+    Trace("load", player, std::to_string(length).c_str());
+    return real(player, buffer, length);
 }
 
-int Mix_PlayMusic(Mix_Music* music, int loops) {
-    static auto real = Real<int (*)(Mix_Music*, int)>("Mix_PlayMusic");
-    Trace("play", music);
-    return real(music, loops);
+int fluid_player_play(fluid_player_t* player) {
+    static auto real = Real<int (*)(fluid_player_t*)>("fluid_player_play");
+    Trace("play", player);
+    return real(player);
 }
 
-int Mix_HaltMusic(void) {
-    static auto real = Real<int (*)()>("Mix_HaltMusic");
+int fluid_player_stop(fluid_player_t* player) {
+    static auto real = Real<int (*)(fluid_player_t*)>("fluid_player_stop");
     Trace("halt");
-    return real();
+    return real(player);
 }
 
 void Mix_CloseAudio(void) {
