@@ -3,6 +3,7 @@
 // a tune, and files that cannot play must be refused at once.
 
 #include <chrono>
+#include <SDL_mixer.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -98,6 +99,26 @@ TEST_F(SequencerPreloadTest, ATuneChangedOnDiskIsReadAfresh) {
     PlaysThrough(tunes[1]);
     WriteFile(tunes[1], Bytes(60, 0x4D));
     EXPECT_EQ(Open(tunes[1]), platform::SequencerUnreadableFile) << "not the tune played before";
+}
+
+TEST_F(SequencerPreloadTest, ASoundFontThatCannotBeReadLeavesTheMusicSilentAndNothingElse) {
+    const std::string kept = Mix_GetSoundFonts() ? Mix_GetSoundFonts() : "";
+    WriteFile(dir / "broken.sf2", Bytes(4096, 0x5A));
+    platform::audio::Close();
+    Mix_SetSoundFonts((dir / "broken.sf2").string().c_str());
+    ASSERT_EQ(Open(tunes[0]), 0) << "the file itself is fine";
+    EXPECT_EQ(Send("play Midi"), 0);
+    // Silent once the synthesizer has given up, which takes no time with such a font.
+    const auto started = std::chrono::steady_clock::now();
+    while (Status() == "playing" && std::chrono::steady_clock::now() - started < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Status(), "stopped");
+    EXPECT_EQ(Send("close Midi"), 0);
+    EXPECT_EQ(Open(tunes[1]), platform::SequencerNoDevice) << "refused at once from now on";
+    // With the device opened afresh and a good font, the music is back.
+    platform::audio::Close();
+    Mix_SetSoundFonts(kept.empty() ? nullptr : kept.c_str());
+    PlaysThrough(tunes[2]);
 }
 
 }  // namespace
