@@ -103,7 +103,7 @@ void PumpFor(int milliseconds) {
 long ThreadId() { return static_cast<long>(syscall(SYS_gettid)); }
 
 // Main makes the synthesizer in the background, starting a moment after the demo window.
-void PreloadAsMainDoes() {
+void PrepareSynthesizerAsMainDoes() {
     QTimer::singleShot(100, [] { sound::PrepareMidi(); });
 }
 
@@ -426,7 +426,7 @@ std::map<Screen, IdleResult> IdleRun(bool spin, int seconds) {
 int Idle(int argc, char** argv) {
     const int seconds = IntOption(argc, argv, "--seconds", 10);
     screens::MusicOff = platform::False;
-    PreloadAsMainDoes();
+    PrepareSynthesizerAsMainDoes();
     auto blocking = IdleRun(false, seconds);
     auto spinning = IdleRun(true, seconds);
     const std::pair<Screen, const char*> rows[] = {
@@ -538,7 +538,7 @@ private:
     Clock::time_point since_ = Clock::now();
 };
 
-bool g_preload = true;
+bool g_prepare = true;
 
 std::vector<Stall> StallSession(int games) {
     screens::Demoform demo;
@@ -597,8 +597,8 @@ std::vector<Stall> StallSession(int games) {
         }
     });
 
-    if (g_preload)
-        PreloadAsMainDoes();
+    if (g_prepare)
+        PrepareSynthesizerAsMainDoes();
     screens::RunScreens(demo, title, game, games);
     stop = true;
     watchdog.join();
@@ -613,9 +613,9 @@ std::vector<Stall> StallSession(int games) {
 
 int Stalls(int argc, char** argv) {
     const int games = IntOption(argc, argv, "--games", 1);
-    // --no-preload: the tunes are loaded when first played, on the window's thread, for comparison.
+    // --no-prepare: the synthesizer is made at the first tune rather than during the demo.
     for (int i = 2; i < argc; ++i)
-        g_preload = g_preload && std::strcmp(argv[i], "--no-preload") != 0;
+        g_prepare = g_prepare && std::strcmp(argv[i], "--no-prepare") != 0;
     screens::MusicOff = platform::False;
     auto stalls = StallSession(games);
     std::sort(stalls.begin(), stalls.end(), [](const Stall& a, const Stall& b) { return a.ms > b.ms; });
@@ -692,7 +692,7 @@ int Games(int argc, char** argv) {
     platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, act);
     platform::Replace<std::function<void()>> do_events(platform::Pump().do_events, act);
 
-    PreloadAsMainDoes();
+    PrepareSynthesizerAsMainDoes();
     screens::RunScreens(demo, title, game, games);
     // The last game ends on its way back to the title, which is not shown again.
     rss_after.push_back(bench::StatusMegabytes("VmRSS"));
