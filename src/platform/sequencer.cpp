@@ -24,10 +24,10 @@ constexpr float SynthGain = 1.2f;
 
 struct OpenTune {
     std::string alias;
-    std::vector<char> bytes;  // the file as it was when opened
+    std::vector<char> bytes; // the file as it was when opened
     double length_seconds = 0;
-    fluid_player_t* player = nullptr;  // while playing
-    bool play_asked = false;           // "play" came before the synthesizer was ready
+    fluid_player_t* player = nullptr; // while playing
+    bool play_asked = false;          // "play" came before the synthesizer was ready
     bool started = false;
     std::int64_t start_frame = 0;
 };
@@ -38,8 +38,8 @@ enum class Synth { None, Starting, Ready, Failed };
 // more and each synthesizer holds megabytes, so it is made once, on a thread of its own,
 // and the tunes come and go as players on it.
 struct Device {
-    std::mutex mutex;  // guards all of the below; the audio thread holds it while rendering
-    std::condition_variable started;  // the synthesizer is ready, failed, or was given up
+    std::mutex mutex;                // guards all of the below; the audio thread holds it while rendering
+    std::condition_variable started; // the synthesizer is ready, failed, or was given up
     Synth state = Synth::None;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
@@ -51,7 +51,7 @@ void ReleaseSynthesizer();
 Device& State() {
     static Device* device = [] {
         audio::BeforeClose(ReleaseSynthesizer);
-        return new Device;  // never destroyed: the audio thread may outlive static destruction
+        return new Device; // never destroyed: the audio thread may outlive static destruction
     }();
     return *device;
 }
@@ -62,9 +62,11 @@ void SDLCALL Render(void*, Uint8* stream, int length) {
     std::lock_guard lock(device.mutex);
     if (device.state != Synth::Ready)
         return;
-    const bool sounding = (device.open && device.open->player) || fluid_synth_get_active_voice_count(device.synth) > 0;
-    if (!sounding)
-        return;  // the buffer is silent already, and an idle synthesizer costs nothing
+    const bool playing = device.open && device.open->player &&
+                         fluid_player_get_status(device.open->player) == FLUID_PLAYER_PLAYING;
+    // Once the tune and its last notes have ended, the synthesizer rests: the buffer is silent already.
+    if (!playing && fluid_synth_get_active_voice_count(device.synth) == 0)
+        return;
     const int frames = length / static_cast<int>(2 * sizeof(std::int16_t));
     fluid_synth_write_s16(device.synth, frames, stream, 0, 2, stream, 1, 2);
 }
@@ -267,7 +269,8 @@ int Open(const std::vector<std::string>& words) {
     if (!bytes)
         return SequencerFileNotFound;
     // Our own reading of the file both times the tune and keeps broken files away from FluidSynth.
-    auto timing = ReadMidiTiming(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
+    auto timing =
+        ReadMidiTiming(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
     if (!timing)
         return SequencerUnreadableFile;
     if (!audio::Ready())
@@ -289,7 +292,7 @@ OpenTune* Named(const std::string& alias) {
 // Under the device's mutex.
 bool Playing(const OpenTune& open) {
     if (!open.started)
-        return open.play_asked && State().state != Synth::Failed;  // it starts once the synthesizer is ready
+        return open.play_asked && State().state != Synth::Failed; // it starts once the synthesizer is ready
     if (!open.player || fluid_player_get_status(open.player) != FLUID_PLAYER_PLAYING)
         return false;
     // The tune counts as ended once less than a buffer of it is left to mix. A tune started
@@ -306,7 +309,7 @@ int PlayNamed(const std::string& alias) {
     OpenTune* open = Named(alias);
     if (!open)
         return SequencerUnknownAlias;
-    StopPlayer(*open);  // a second "play" starts the tune again from its start
+    StopPlayer(*open); // a second "play" starts the tune again from its start
     open->started = false;
     if (device.state != Synth::Ready) {
         open->play_asked = true;
@@ -350,7 +353,7 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
     return SequencerUnknownCommand;
 }
 
-}  // namespace
+} // namespace
 
 void PrepareSynthesizer() {
     if (!audio::Ready())
@@ -368,4 +371,4 @@ int SendString(const std::string& command, char* reply, int reply_length) {
     return Sequencer().send_string(command, reply, reply_length);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -2,8 +2,8 @@
 // "close" before it is ready, and closing the device under it must neither hang nor lose
 // a tune, and files that cannot play must be refused at once.
 
-#include <chrono>
 #include <SDL_mixer.h>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -44,7 +44,9 @@ protected:
         platform::SendString("Status Midi mode", reply, sizeof reply);
         return reply;
     }
-    static int Open(const std::string& path) { return Send("open \"" + path + "\" type sequencer alias Midi"); }
+    static int Open(const std::string& path) {
+        return Send("open \"" + path + "\" type sequencer alias Midi");
+    }
 
     // Opens, plays and closes a tune, telling what went wrong if anything did.
     static void PlaysThrough(const std::string& path) {
@@ -121,4 +123,4 @@ TEST_F(SequencerPreloadTest, ASoundFontThatCannotBeReadLeavesTheMusicSilentAndNo
     PlaysThrough(tunes[2]);
 }
 
-}  // namespace
+} // namespace

@@ -10,8 +10,6 @@
 //                         game's own pauses are skipped; the audio thread keeps its pace.
 
 #include <SDL_mixer.h>
-#include <fluidsynth.h>
-#include <string>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +17,8 @@
 #include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <fluidsynth.h>
+#include <string>
 #include <sys/syscall.h>
 #include <unistd.h>
 
