@@ -482,6 +482,7 @@ public:
     std::mutex mutex;
     std::condition_variable answered;
     bool pending = false;
+    bool over = false;  // the session has ended; pings are no longer counted
     std::string where_posted;
 
     bool event(QEvent* e) override {
@@ -490,6 +491,8 @@ public:
         auto now = Clock::now();
         auto posted = static_cast<PingEvent*>(e)->posted;
         std::lock_guard lock(mutex);
+        if (over)
+            return true;
         // The pauses split the wait into stretches of work; the longest is the stall.
         double paused = 0;
         double longest = 0;
@@ -600,7 +603,14 @@ std::vector<Stall> StallSession(int games) {
     if (g_prepare)
         PrepareSynthesizerAsMainDoes();
     screens::RunScreens(demo, title, game, games);
-    stop = true;
+    // The session is over: the ping still waiting is never counted, and the watchdog is woken
+    // rather than left to its wait, which the window's thread would otherwise sit through here.
+    {
+        std::lock_guard lock(receiver.mutex);
+        stop = true;
+        receiver.over = true;
+    }
+    receiver.answered.notify_all();
     watchdog.join();
     acting.stop();
     sound::StopMidi();
