@@ -29,6 +29,13 @@ inline double MillisecondsBetween(Clock::time_point from, Clock::time_point to) 
 }
 inline double MillisecondsSince(Clock::time_point from) { return MillisecondsBetween(from, Clock::now()); }
 
+// A number with a fixed count of decimals, for the notes beside the figures.
+inline std::string Fixed(double value, int decimals) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
 struct Stats {
     double median = 0;
     double min = 0;

@@ -120,11 +120,7 @@ public:
     std::map<std::string, Kept> runs;
 };
 
-std::string Fixed(double value, int decimals) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
+using bench::Fixed;
 
 }  // namespace
 

@@ -42,11 +42,7 @@ using bench::Clock;
 using bench::MillisecondsBetween;
 using bench::MillisecondsSince;
 
-std::string Fixed(double value, int decimals) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
+using bench::Fixed;
 
 void SleepMs(double ms) { std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms)); }
 

@@ -69,11 +69,7 @@ using bench::Clock;
 using bench::MillisecondsBetween;
 using bench::MillisecondsSince;
 
-std::string Fixed(double value, int decimals) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
+using bench::Fixed;
 
 std::string Range(const bench::Stats& s, int decimals) { return Fixed(s.min, decimals) + "–" + Fixed(s.max, decimals); }
 

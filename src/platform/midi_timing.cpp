@@ -88,27 +88,19 @@ bool ReadTrack(Reader track, TrackTimes& times, std::vector<TempoChange>& tempos
             return false;
         tick += delta;
         times.end_tick = tick;
-        if (status < 0x80) {
-            // Running status: the byte just read is the first data byte.
-            if (running_status == 0)
-                return false;
-            std::uint8_t kind = running_status & 0xF0;
-            std::uint8_t velocity = 0;
-            if (kind == 0xC0 || kind == 0xD0)
-                continue;
-            if (!track.Byte(velocity))
-                return false;
-            if (kind == 0x80 || (kind == 0x90 && velocity == 0))
-                times.last_note_tick = std::max(times.last_note_tick, tick);
-            continue;
-        }
         if (status < 0xF0) {
-            running_status = status;
-            std::uint8_t kind = status & 0xF0;
-            std::uint8_t note = 0;
-            std::uint8_t velocity = 0;
-            if (!track.Byte(note))
+            // A channel message. Under running status the byte just read is its first data byte.
+            const bool running = status < 0x80;
+            if (running && running_status == 0)
                 return false;
+            if (!running)
+                running_status = status;
+            const std::uint8_t kind = running_status & 0xF0;
+            std::uint8_t first = 0;
+            std::uint8_t velocity = 0;
+            if (!running && !track.Byte(first))
+                return false;
+            // Program change and channel pressure carry one data byte, the others two.
             if (kind == 0xC0 || kind == 0xD0)
                 continue;
             if (!track.Byte(velocity))
