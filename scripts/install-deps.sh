@@ -8,11 +8,12 @@ build-essential
 cmake
 ninja-build
 qt6-base-dev
-libsdl2-mixer-dev libfluidsynth-dev
+libsdl2-mixer-dev libfluidsynth-dev libxcb1-dev
 timgm6mb-soundfont
 fonts-dejavu-core
 libgtest-dev
 libbenchmark-dev
+clang libclang-rt-14-dev
 xvfb
 xdotool
 imagemagick

@@ -3,10 +3,13 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/kernel.h"
@@ -14,46 +17,60 @@
 namespace platform::audio {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int Frequency = 44100;
 constexpr int Channels = 2;
 constexpr int BufferFrames = 1024;
 constexpr int MixerChannels = 8;
+// A device that mixes nothing for this long while it should play has lost its output.
+constexpr auto StallLimit = std::chrono::milliseconds(1500);
+// How often the sound thread looks whether the device may rest, while it plays.
+constexpr auto RestCheck = std::chrono::milliseconds(250);
 
 // General MIDI instruments for FluidSynth, used when nobody named a sound font.
 constexpr const char* SoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
                                       "/usr/share/sounds/sf2/default-GM.sf2"};
 
+// Touched by the sound thread only, apart from the atomics.
 struct Device {
-    // Read without the lock by whoever asks IsOpen(); written only under it.
     std::atomic<bool> open{false};
-    bool failed = false;
-    bool registered_at_end = false;
-    int frame_rate = 0;
-    int bytes_per_frame = 4;
+    bool paused = false;
+    bool failed = false;  // the last try to open it failed
+    bool said_failed = false;
+    Clock::time_point last_try;
+    Clock::time_point resumed;
+    SDL_AudioDeviceID id = 0;
+    std::atomic<int> frame_rate{0};
+    std::mutex releases_mutex;
     std::vector<std::function<void()>> before_close;
 };
 
 Device& State() {
-    static Device device;
-    return device;
+    static auto* device = new Device;  // never destroyed: the audio thread may outlive statics
+    return *device;
 }
 
-// The tunes are loaded ahead on a thread of their own, which may be the first to open
-// the device: opening and closing take turns.
-std::mutex& DeviceMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
+struct Queue {
+    std::mutex mutex;
+    std::condition_variable posted;
+    std::deque<std::function<void()>> work;
+    std::thread::id thread;
+};
 
-// Written by the audio thread, read by the user-interface thread.
+// Written by the audio thread, read by the sound thread.
 std::atomic<std::int64_t> frames_mixed{0};
-std::atomic<int> frames_per_buffer{BufferFrames};
+std::atomic<std::int64_t> last_mix_ms{0};
 std::atomic<int> bytes_per_frame{4};
+std::atomic<bool> music_sounds{false};
+
+std::int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
 
 void CountMixedFrames(void*, Uint8*, int length) {
-    const int frames = length / bytes_per_frame.load();
-    frames_per_buffer = frames;
-    frames_mixed += frames;
+    frames_mixed += length / bytes_per_frame.load();
+    last_mix_ms = NowMs();
 }
 
 void ChooseSoundFont() {
@@ -85,93 +102,202 @@ bool Open(Device& device) {
     int channels = 0;
     Mix_QuerySpec(&frequency, &format, &channels);
     device.frame_rate = frequency;
-    device.bytes_per_frame = SDL_AUDIO_BITSIZE(format) / 8 * channels;
-    bytes_per_frame = device.bytes_per_frame > 0 ? device.bytes_per_frame : 4;
+    const int frame_bytes = SDL_AUDIO_BITSIZE(format) / 8 * channels;
+    bytes_per_frame = frame_bytes > 0 ? frame_bytes : 4;
     Mix_AllocateChannels(MixerChannels);
     // Channels picked freely never land on the effects' own channel.
     Mix_ReserveChannels(EffectChannel + 1);
     Mix_SetPostMix(CountMixedFrames, nullptr);
+    // SDL_mixer keeps its device's number to itself; it is the one device this process opened.
+    device.id = 0;
+    for (SDL_AudioDeviceID id = 2; id < 16 && device.id == 0; ++id)
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
+            device.id = id;
+    device.paused = false;
+    device.resumed = Clock::now();
     return true;
 }
 
-}  // namespace
-
-bool Ready() {
-    std::lock_guard lock(DeviceMutex());
-    Device& device = State();
-    if (device.open || device.failed)
-        return device.open;
-    if (!Open(device)) {
-        device.failed = true;
-        std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
-        return false;
-    }
-    device.open = true;
-    if (!device.registered_at_end) {
-        device.registered_at_end = true;
-        // Ending the program must also end the music, which plays on another thread; a
-        // plain return from main (the tests) closes it too.
-        platform::AtEnd(Close);
-        std::atexit(Close);
-    }
-    return true;
-}
-
-bool IsOpen() {
-    return State().open;
-}
-
-std::int64_t FramesMixed() {
-    return frames_mixed.load();
-}
-
-int FramesPerBuffer() {
-    return frames_per_buffer.load();
-}
-
-int FrameRate() {
-    return State().open ? State().frame_rate : 0;
-}
-
-void BeforeClose(std::function<void()> release) {
-    std::lock_guard lock(DeviceMutex());
-    State().before_close.push_back(std::move(release));
-}
-
-void Close() {
+void CloseNow() {
     Device& device = State();
     if (!device.open)
         return;
-    std::vector<std::function<void()>> releases;
-    {
-        std::lock_guard lock(DeviceMutex());
-        releases = device.before_close;
-    }
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
-    // Released without the device's lock: a tune's loader holds its own lock while it
-    // asks for the device, and waiting for it here while holding this one would never end.
+    std::vector<std::function<void()>> releases;
+    {
+        std::lock_guard lock(device.releases_mutex);
+        releases = device.before_close;
+    }
     for (auto& release : releases)
         release();
-    std::lock_guard lock(DeviceMutex());
-    if (!device.open)
-        return;
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     device.open = false;
     device.frame_rate = 0;
+    music_sounds = false;
 }
 
-std::optional<FileStamp> StampOf(const std::string& path) {
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    FileStamp stamp{std::filesystem::file_size(path, error), std::filesystem::last_write_time(path, error)};
-    if (error)
-        return std::nullopt;
-    return stamp;
+// A device that should be playing but has mixed nothing for a long while: its output
+// is gone (a full disk under the disk driver, a sound card unplugged).
+bool OutputFailed(const Device& device) {
+    if (device.id != 0 && SDL_GetAudioDeviceStatus(device.id) == SDL_AUDIO_STOPPED)
+        return true;
+    if (device.paused)
+        return false;
+    const auto since = std::max<std::int64_t>(
+        last_mix_ms, std::chrono::duration_cast<std::chrono::milliseconds>(device.resumed.time_since_epoch()).count());
+    return NowMs() - since > StallLimit.count();
+}
+
+bool OpenWhenDue(Device& device) {
+    const auto now = Clock::now();
+    if (device.failed && now - device.last_try < RetryInterval())
+        return false;
+    device.last_try = now;
+    device.failed = !Open(device);
+    if (device.failed) {
+        if (!device.said_failed)
+            std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
+        device.said_failed = true;
+        return false;
+    }
+    device.open = true;
+    return true;
+}
+
+bool ReadyNow() {
+    Device& device = State();
+    if (device.open && OutputFailed(device)) {
+        std::fprintf(stderr, "zam: the sound output stopped; opening it again\n");
+        CloseNow();
+    }
+    if (!device.open && !OpenWhenDue(device))
+        return false;
+    if (device.paused) {
+        SDL_PauseAudioDevice(device.id, 0);
+        device.paused = false;
+        device.resumed = Clock::now();
+    }
+    return true;
+}
+
+// Between works: a device with nothing to sound is paused, so that silence costs nothing.
+void RestWhenSilent() {
+    Device& device = State();
+    if (!device.open || device.paused || music_sounds || Mix_Playing(-1) > 0)
+        return;
+    if (device.id == 0)
+        return;
+    SDL_PauseAudioDevice(device.id, 1);
+    device.paused = true;
+}
+
+[[noreturn]] void SoundThread(Queue& queue) {
+    std::unique_lock lock(queue.mutex);
+    while (true) {
+        if (queue.work.empty()) {
+            const bool playing = State().open && !State().paused;
+            if (playing)
+                queue.posted.wait_for(lock, RestCheck);
+            else
+                queue.posted.wait(lock);
+        }
+        if (queue.work.empty()) {
+            lock.unlock();
+            RestWhenSilent();
+            lock.lock();
+            continue;
+        }
+        auto work = std::move(queue.work.front());
+        queue.work.pop_front();
+        lock.unlock();
+        work();
+        lock.lock();
+    }
+}
+
+Queue& SoundQueue() {
+    static Queue* queue = [] {
+        auto* made = new Queue;  // never destroyed: the thread runs until the process ends
+        std::thread thread([made] {
+            SoundThread(*made);
+        });
+        made->thread = thread.get_id();
+        thread.detach();
+        // Ending the program must also end the music, which plays on another thread; a
+        // plain return from main (the tests) closes it too.
+        platform::AtEnd(Close);
+        std::atexit(Close);
+        return made;
+    }();
+    return *queue;
+}
+
+}  // namespace
+
+void Post(std::function<void()> work) {
+    Queue& queue = SoundQueue();
+    std::lock_guard lock(queue.mutex);
+    queue.work.push_back(std::move(work));
+    queue.posted.notify_one();
+}
+
+void Run(const std::function<void()>& work) {
+    Queue& queue = SoundQueue();
+    if (std::this_thread::get_id() == queue.thread) {
+        work();
+        return;
+    }
+    std::mutex mutex;
+    std::condition_variable done_signal;
+    bool done = false;
+    Post([&] {
+        work();
+        std::lock_guard lock(mutex);
+        done = true;
+        done_signal.notify_one();
+    });
+    std::unique_lock lock(mutex);
+    done_signal.wait(lock, [&] { return done; });
+}
+
+bool Ready() {
+    bool ready = false;
+    Run([&] { ready = ReadyNow(); });
+    return ready;
+}
+
+bool IsOpen() {
+    return State().open;
+}
+
+std::chrono::milliseconds& RetryInterval() {
+    static std::chrono::milliseconds interval{3000};
+    return interval;
+}
+
+void MusicSounds(bool sounding) {
+    music_sounds = sounding;
+}
+
+std::int64_t FramesMixed() {
+    return frames_mixed.load();
+}
+
+int FrameRate() {
+    return State().frame_rate;
+}
+
+void BeforeClose(std::function<void()> release) {
+    std::lock_guard lock(State().releases_mutex);
+    State().before_close.push_back(std::move(release));
+}
+
+void Close() {
+    Run(CloseNow);
 }
 
 }  // namespace platform::audio

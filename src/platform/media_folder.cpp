@@ -1,38 +1,77 @@
 #include "platform/media_folder.h"
 
-#include <QCoreApplication>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <system_error>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/media_gate.h"
 
 namespace platform {
 namespace {
 
 // Any of the media files tells the folder apart; the game tune is always there.
 constexpr const char* MediaMarker = "zaming.mid";
+constexpr const char* Candidates[] = {".", "../share/zam", "../share/games/zam"};
 
-bool HoldsMedia(const std::filesystem::path& folder) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(folder / MediaMarker, error);
+bool HoldsMedia(const char* folder) {
+    struct stat about {};
+    const std::string marker = std::string(folder) + "/" + MediaMarker;
+    return ::stat(marker.c_str(), &about) == 0 && S_ISREG(about.st_mode);
+}
+
+bool Enter(const std::string& folder) {
+    const int fd = media::OpenByBytes(folder, O_PATH | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    const bool entered = ::fchdir(fd) == 0;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return entered;
+}
+
+// A folder made and removed at once: nothing can be opened from it.
+void EnterNowhere() {
+    std::string name = "/tmp/zam-no-media-XXXXXX";
+    if (::mkdtemp(name.data()) && ::chdir(name.c_str()) == 0) {
+        ::rmdir(name.c_str());
+        return;
+    }
+    if (::chdir("/proc/self/fdinfo") != 0)
+        std::fprintf(stderr, "zam: nowhere to go in place of the media folder: %s\n", std::strerror(errno));
 }
 
 }  // namespace
 
-std::filesystem::path FindMediaFolder(const std::filesystem::path& exe_dir) {
-    if (HoldsMedia(exe_dir))
-        return exe_dir;
-    std::filesystem::path installed = exe_dir / ".." / "share" / "zam";
-    if (HoldsMedia(installed))
-        return installed.lexically_normal();
-    return exe_dir;
+std::string ExecutableFolder(const char* argv0) {
+    std::vector<char> path(PATH_MAX);
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    std::string exe = length > 0 && static_cast<std::size_t>(length) < path.size()
+                          ? std::string(path.data(), static_cast<std::size_t>(length))
+                          : std::string(argv0 && std::strchr(argv0, '/') ? argv0 : "");
+    const std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
-void EnterMediaFolder() {
-    std::filesystem::path exe_dir = QCoreApplication::applicationDirPath().toStdString();
-    std::filesystem::path folder = FindMediaFolder(exe_dir);
-    std::error_code error;
-    std::filesystem::current_path(folder, error);
-    if (error)
-        std::fprintf(stderr, "zam: cannot enter the media folder %s: %s\n", folder.c_str(), error.message().c_str());
+bool EnterMediaFolder(const std::string& exe_dir) {
+    if (exe_dir.empty() || !Enter(exe_dir)) {
+        std::fprintf(stderr, "zam: cannot enter the media folder %s: %s; playing without sound\n",
+                     exe_dir.c_str(), exe_dir.empty() ? "the program's folder is unknown" : std::strerror(errno));
+        EnterNowhere();
+        return false;
+    }
+    for (const char* folder : Candidates)
+        if (HoldsMedia(folder) && ::chdir(folder) == 0)
+            return true;
+    return false;
 }
 
 }  // namespace platform

@@ -1,17 +1,21 @@
 #pragma once
 // The tunes and effects are opened by their bare names from the current
-// directory, so at start the program moves into the folder that holds them.
+// directory, so at start the program moves into the folder that holds them. Folders
+// are named by their bytes: any name, of any length, is entered as it is.
 
-#include <filesystem>
+#include <string>
 
 namespace platform {
 
-// The media folder for a program living in exe_dir: exe_dir itself when the media
-// lie beside the executable (a build tree), otherwise ../share/zam relative to it
-// (an installed copy), and exe_dir when neither holds them.
-std::filesystem::path FindMediaFolder(const std::filesystem::path& exe_dir);
+// The folder of the running executable; empty when it cannot be told. argv0 serves
+// when the system cannot give the executable's path (one longer than it hands back).
+std::string ExecutableFolder(const char* argv0);
 
-// Makes the media folder of the running executable the current directory.
-void EnterMediaFolder();
+// Enters exe_dir, then the first of itself, ../share/zam and ../share/games/zam (an
+// installed copy, the latter as Debian lays out games) that holds the media, and
+// tells whether one did. When exe_dir cannot be entered, the program moves to an
+// empty place instead: the files of the folder it was started from are never played
+// in place of its own.
+bool EnterMediaFolder(const std::string& exe_dir);
 
 }  // namespace platform

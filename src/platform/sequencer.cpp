@@ -1,20 +1,20 @@
 #include "platform/sequencer.h"
 
+#include <SDL.h>
 #include <SDL_mixer.h>
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <condition_variable>
 #include <cstring>
 #include <fluidsynth.h>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "platform/audio_device.h"
-#include "platform/midi_timing.h"
+#include "platform/media_gate.h"
 
 namespace platform {
 namespace {
@@ -22,28 +22,49 @@ namespace {
 // FluidSynth's own gain is 0.2, which leaves the tunes far quieter than the effects.
 constexpr float SynthGain = 1.2f;
 
-struct OpenTune {
-    std::string alias;
-    std::vector<char> bytes; // the file as it was when opened
-    double length_seconds = 0;
-    fluid_player_t* player = nullptr; // while playing
-    bool play_asked = false;          // "play" came before the synthesizer was ready
-    bool started = false;
-    std::int64_t start_frame = 0;
+// ---- The window's thread's side: what the commands said, and nothing that waits.
+
+// Every open, play and close is one step; a tune played at step n has ended once
+// `ended` reaches n. The sound and audio threads move `ended`, the window's thread the rest.
+std::atomic<std::uint64_t> steps{0};
+std::atomic<std::uint64_t> ended{0};
+// Steps up to this one were undone by the device closing under them.
+std::atomic<std::uint64_t> closed_by_device{0};
+std::atomic<bool> synth_failed{false};
+
+struct Commands {
+    std::optional<std::string> alias;
+    std::uint64_t opened_at = 0;
+    std::uint64_t played_at = 0;  // 0 until played
 };
+
+Commands& Said() {
+    static Commands commands;
+    return commands;
+}
+
+void MarkEnded(std::uint64_t step) {
+    std::uint64_t seen = ended.load();
+    while (seen < step && !ended.compare_exchange_weak(seen, step)) {
+    }
+}
+
+// ---- The sound thread's side, shared with the audio thread that renders the music.
 
 enum class Synth { None, Starting, Ready, Failed };
 
-// One synthesizer plays every tune: reading the sound font takes a tenth of a second or
-// more and each synthesizer holds megabytes, so it is made once, on a thread of its own,
-// and the tunes come and go as players on it.
 struct Device {
     std::mutex mutex;                // guards all of the below; the audio thread holds it while rendering
-    std::condition_variable started; // the synthesizer is ready, failed, or was given up
+    std::condition_variable started; // the synthesizer is ready or failed
     Synth state = Synth::None;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
-    std::optional<OpenTune> open;
+    std::string path;
+    std::vector<std::uint8_t> bytes;  // the tune as it was read; empty when it cannot play
+    fluid_player_t* player = nullptr;
+    std::uint64_t player_step = 0;
+    bool tune_over = false;          // the player's clock has passed the tune's last tick
+    std::uint64_t waiting_play = 0;  // a play that waits for the synthesizer
 };
 
 void ReleaseSynthesizer();
@@ -56,48 +77,84 @@ Device& State() {
     return *device;
 }
 
+// FluidSynth's complaints about a tune name no file; the tune being read is the one.
+std::mutex log_mutex;
+std::string log_path;
+
+void SynthesizerError(int, const char* message, void*) {
+    std::lock_guard lock(log_mutex);
+    media::Refuse(log_path.empty() ? "the synthesizer" : log_path, message ? message : "");
+}
+
+void QuietLog(int, const char*, void*) {}
+
+// Under the device's mutex, on the audio thread: where the tune's own clock stands.
+bool StillSounds(Device& device) {
+    if (!device.player)
+        return false;
+    if (fluid_player_get_status(device.player) != FLUID_PLAYER_PLAYING) {
+        device.tune_over = true;
+    } else {
+        // Before FluidSynth has read the tune, it has no ticks: it is on its way.
+        const int total = fluid_player_get_total_ticks(device.player);
+        if (total > 0 && fluid_player_get_current_tick(device.player) >= total)
+            device.tune_over = true;
+    }
+    if (device.tune_over)
+        MarkEnded(device.player_step);
+    return !device.tune_over;
+}
+
 // The music's part of each buffer the audio thread mixes; the effects are mixed in after it.
 void SDLCALL Render(void*, Uint8* stream, int length) {
     Device& device = State();
     std::lock_guard lock(device.mutex);
     if (device.state != Synth::Ready)
         return;
-    const bool playing = device.open && device.open->player &&
-                         fluid_player_get_status(device.open->player) == FLUID_PLAYER_PLAYING;
-    // Once the tune and its last notes have ended, the synthesizer rests: the buffer is silent already.
-    if (!playing && fluid_synth_get_active_voice_count(device.synth) == 0)
+    const bool playing = StillSounds(device);
+    // Once the tune and its last notes have ended, the synthesizer rests and so may the device.
+    if (!playing && fluid_synth_get_active_voice_count(device.synth) == 0) {
+        audio::MusicSounds(false);
         return;
+    }
     const int frames = length / static_cast<int>(2 * sizeof(std::int16_t));
     fluid_synth_write_s16(device.synth, frames, stream, 0, 2, stream, 1, 2);
+    // The first buffer after a start may read the tune; the clock then knows its end.
+    StillSounds(device);
 }
 
 // Under the device's mutex, with the synthesizer ready.
-bool StartPlayer(OpenTune& open) {
-    Device& device = State();
-    fluid_player_t* player = new_fluid_player(device.synth);
-    if (player == nullptr)
-        return false;
-    if (fluid_player_add_mem(player, open.bytes.data(), open.bytes.size()) != FLUID_OK ||
-        fluid_player_play(player) != FLUID_OK) {
+void StartPlayer(Device& device, std::uint64_t step) {
+    fluid_player_t* player = device.bytes.empty() ? nullptr : new_fluid_player(device.synth);
+    if (player && (fluid_player_add_mem(player, device.bytes.data(), device.bytes.size()) != FLUID_OK ||
+                   fluid_player_play(player) != FLUID_OK)) {
         delete_fluid_player(player);
-        return false;
+        player = nullptr;
     }
-    // Taken as the music starts, so the tune's clock can only start early (when a buffer
-    // happens to be mixed in between), which errs on the side of a short restart gap.
-    open.start_frame = audio::FramesMixed();
-    open.player = player;
-    open.started = true;
-    return true;
+    if (!player) {
+        MarkEnded(step);
+        return;
+    }
+    {
+        std::lock_guard lock(log_mutex);
+        log_path = device.path;
+    }
+    device.player = player;
+    device.player_step = step;
+    device.tune_over = false;
+    audio::MusicSounds(true);
 }
 
 // Under the device's mutex: silences the tune at once.
-void StopPlayer(OpenTune& open) {
-    if (!open.player)
+void StopPlayer(Device& device) {
+    device.waiting_play = 0;
+    if (!device.player)
         return;
-    fluid_player_stop(open.player);
-    delete_fluid_player(open.player);
-    open.player = nullptr;
-    fluid_synth_all_sounds_off(State().synth, -1);
+    fluid_player_stop(device.player);
+    delete_fluid_player(device.player);
+    device.player = nullptr;
+    MarkEnded(device.player_step);
+    fluid_synth_all_sounds_off(device.synth, -1);
 }
 
 // The sound fonts SDL_mixer was told of, or that SDL_SOUNDFONTS names, ';' between them.
@@ -114,50 +171,54 @@ std::vector<std::string> SoundFonts() {
     return fonts;
 }
 
-void QuietLog(int, const char*, void*) {}
+fluid_synth_t* NewSynthesizer(fluid_settings_t* settings, int frame_rate) {
+    fluid_settings_setnum(settings, "synth.sample-rate", frame_rate);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    if (!synth)
+        return nullptr;
+    fluid_synth_set_gain(synth, SynthGain);
+    int fonts = 0;
+    for (const std::string& font : SoundFonts())
+        fonts += fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED;
+    if (fonts > 0)
+        return synth;
+    std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
+    delete_fluid_synth(synth);
+    return nullptr;
+}
 
-// The synthesizer's thread: makes it, then hands it to the audio thread.
+// The synthesizer's own thread: makes it, then hands it to the audio thread.
 void MakeSynthesizer(int frame_rate) {
     // FluidSynth's warnings about the sound font's oddities mean nothing to a player.
     fluid_set_log_function(FLUID_WARN, QuietLog, nullptr);
     fluid_set_log_function(FLUID_INFO, QuietLog, nullptr);
     fluid_set_log_function(FLUID_DBG, QuietLog, nullptr);
+    fluid_set_log_function(FLUID_ERR, SynthesizerError, nullptr);
+    fluid_set_log_function(FLUID_PANIC, SynthesizerError, nullptr);
     fluid_settings_t* settings = new_fluid_settings();
-    fluid_synth_t* synth = nullptr;
-    int fonts = 0;
-    if (settings) {
-        fluid_settings_setnum(settings, "synth.sample-rate", frame_rate);
-        synth = new_fluid_synth(settings);
-    }
-    if (synth) {
-        fluid_synth_set_gain(synth, SynthGain);
-        for (const std::string& font : SoundFonts())
-            fonts += fluid_synth_sfload(synth, font.c_str(), 1) != FLUID_FAILED;
-    }
-    if (fonts == 0) {
-        std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
-        if (synth)
-            delete_fluid_synth(synth);
-        if (settings)
-            delete_fluid_settings(settings);
-        synth = nullptr;
+    fluid_synth_t* synth = settings ? NewSynthesizer(settings, frame_rate) : nullptr;
+    if (!synth && settings) {
+        delete_fluid_settings(settings);
         settings = nullptr;
-    } else {
-        Mix_HookMusic(Render, nullptr);
     }
+    if (synth)
+        Mix_HookMusic(Render, nullptr);
     Device& device = State();
     std::lock_guard lock(device.mutex);
     device.settings = settings;
     device.synth = synth;
     device.state = synth ? Synth::Ready : Synth::Failed;
-    if (synth && device.open && device.open->play_asked)
-        StartPlayer(*device.open);
+    synth_failed = !synth;
+    const std::uint64_t waiting = device.waiting_play;
+    device.waiting_play = 0;
+    if (waiting && synth)
+        StartPlayer(device, waiting);
+    MarkEnded(synth ? 0 : waiting);
     device.started.notify_all();
 }
 
-// Under the device's mutex.
-void StartSynthesizer() {
-    Device& device = State();
+// On the sound thread, under the device's mutex.
+void StartSynthesizer(Device& device) {
     if (device.state != Synth::None)
         return;
     device.state = Synth::Starting;
@@ -169,6 +230,7 @@ void StartSynthesizer() {
     }).detach();
 }
 
+// On the sound thread, as the device closes.
 void ReleaseSynthesizer() {
     Device& device = State();
     {
@@ -178,9 +240,7 @@ void ReleaseSynthesizer() {
     // Outside the lock: unhooking waits for the audio thread, which takes the lock to render.
     Mix_HookMusic(nullptr, nullptr);
     std::lock_guard lock(device.mutex);
-    if (device.open)
-        StopPlayer(*device.open);
-    device.open.reset();
+    StopPlayer(device);
     if (device.synth)
         delete_fluid_synth(device.synth);
     if (device.settings)
@@ -188,7 +248,49 @@ void ReleaseSynthesizer() {
     device.synth = nullptr;
     device.settings = nullptr;
     device.state = Synth::None;
+    device.bytes.clear();
+    synth_failed = false;
+    // The tune open and playing went with the device.
+    closed_by_device = steps.load();
+    MarkEnded(closed_by_device);
 }
+
+// ---- The work the commands hand to the sound thread, in their order.
+
+void LoadTune(const std::string& path) {
+    auto bytes = media::Read(path, media::Kind::Tune);
+    const bool device = audio::Ready();
+    Device& state = State();
+    std::lock_guard lock(state.mutex);
+    StopPlayer(state);
+    state.path = path;
+    state.bytes = bytes && device ? std::move(*bytes) : std::vector<std::uint8_t>{};
+    if (device)
+        StartSynthesizer(state);
+}
+
+void PlayTune(std::uint64_t step) {
+    const bool device = audio::Ready();
+    Device& state = State();
+    std::lock_guard lock(state.mutex);
+    StopPlayer(state);
+    if (!device || state.bytes.empty() || state.state == Synth::Failed || state.state == Synth::None)
+        MarkEnded(step);
+    else if (state.state == Synth::Starting)
+        state.waiting_play = step;
+    else
+        StartPlayer(state, step);
+}
+
+void CloseTune() {
+    Device& state = State();
+    std::lock_guard lock(state.mutex);
+    StopPlayer(state);
+    state.bytes.clear();
+    state.bytes.shrink_to_fit();
+}
+
+// ---- Reading the commands.
 
 bool SameWord(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -197,28 +299,39 @@ bool SameWord(const std::string& a, const std::string& b) {
            });
 }
 
-// Splits a command at blanks; a word in double quotes may hold blanks and loses its quotes.
-std::optional<std::vector<std::string>> Words(const std::string& command) {
+std::vector<std::string> Blanks(const std::string& text) {
     std::vector<std::string> words;
     std::size_t i = 0;
     while (true) {
-        while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i])))
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
             ++i;
-        if (i == command.size())
+        if (i == text.size())
             return words;
-        if (command[i] == '"') {
-            std::size_t close = command.find('"', i + 1);
-            if (close == std::string::npos)
-                return std::nullopt;
-            words.push_back(command.substr(i + 1, close - i - 1));
-            i = close + 1;
-            continue;
-        }
-        std::size_t start = i;
-        while (i < command.size() && !std::isspace(static_cast<unsigned char>(command[i])))
+        const std::size_t start = i;
+        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
             ++i;
-        words.push_back(command.substr(start, i - start));
+        words.push_back(text.substr(start, i - start));
     }
+}
+
+// Splits a command at blanks. A quoted path runs from the first quote to the last one
+// before " type " (or the last one of all), so quotes and blanks inside it are its own.
+std::optional<std::vector<std::string>> Words(const std::string& command) {
+    const std::size_t first = command.find('"');
+    if (first == std::string::npos)
+        return Blanks(command);
+    std::string lower = command;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::size_t type = lower.rfind(" type ");
+    const std::size_t last = command.rfind('"', type == std::string::npos || type < first ? std::string::npos : type);
+    if (last == first)
+        return std::nullopt;
+    std::vector<std::string> words = Blanks(command.substr(0, first));
+    words.push_back(command.substr(first + 1, last - first - 1));
+    for (std::string& word : Blanks(command.substr(last + 1)))
+        words.push_back(std::move(word));
+    return words;
 }
 
 int Reply(const std::string& text, char* reply, int reply_length) {
@@ -230,14 +343,12 @@ int Reply(const std::string& text, char* reply, int reply_length) {
     return fits < text.size() ? SequencerReplyTooSmall : SequencerOk;
 }
 
-std::optional<std::vector<char>> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad())
-        return std::nullopt;
-    return bytes;
+// The open tune under that alias, or null; a tune the device took with it is gone.
+Commands* Named(const std::string& alias) {
+    Commands& said = Said();
+    if (said.alias && said.opened_at <= closed_by_device)
+        said = Commands{};
+    return said.alias && SameWord(*said.alias, alias) ? &said : nullptr;
 }
 
 int Open(const std::vector<std::string>& words) {
@@ -256,75 +367,33 @@ int Open(const std::vector<std::string>& words) {
     }
     if (!SameWord(*type, "sequencer"))
         return SequencerUnknownCommand;
-    Device& device = State();
-    {
-        std::lock_guard lock(device.mutex);
-        if (device.open)
-            return SequencerAliasInUse;
-    }
+    Named("");
+    if (Said().alias)
+        return SequencerAliasInUse;
     const std::string& path = words[1];
-    if (!audio::StampOf(path))
-        return SequencerFileNotFound;
-    auto bytes = ReadBytes(path);
-    if (!bytes)
-        return SequencerFileNotFound;
-    // Our own reading of the file both times the tune and keeps broken files away from FluidSynth.
-    auto timing =
-        ReadMidiTiming(std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()));
-    if (!timing)
-        return SequencerUnreadableFile;
-    if (!audio::Ready())
+    bool found = false;
+    if (std::string fault = media::Check(path, media::Kind::Tune, &found); !fault.empty()) {
+        media::Refuse(path, fault);
+        return found ? SequencerUnreadableFile : SequencerFileNotFound;
+    }
+    if (synth_failed)
         return SequencerNoDevice;
-    std::lock_guard lock(device.mutex);
-    if (device.state == Synth::Failed)
-        return SequencerNoDevice;
-    device.open = OpenTune{*alias, std::move(*bytes), timing->length_seconds};
-    StartSynthesizer();
+    Said() = Commands{*alias, ++steps, 0};
+    audio::Post([path] { LoadTune(path); });
     return SequencerOk;
 }
 
-// Under the device's mutex.
-OpenTune* Named(const std::string& alias) {
-    auto& open = State().open;
-    return open && SameWord(open->alias, alias) ? &*open : nullptr;
+int Play(Commands& said) {
+    const std::uint64_t step = ++steps;
+    said.played_at = step; // a second "play" starts the tune again from its start
+    audio::Post([step] { PlayTune(step); });
+    return SequencerOk;
 }
 
-// Under the device's mutex.
-bool Playing(const OpenTune& open) {
-    if (!open.started)
-        return open.play_asked && State().state != Synth::Failed; // it starts once the synthesizer is ready
-    if (!open.player || fluid_player_get_status(open.player) != FLUID_PLAYER_PLAYING)
-        return false;
-    // The tune counts as ended once less than a buffer of it is left to mix. A tune started
-    // again on the next tick of the music keeper then follows its end by at most the tick
-    // interval, never a buffer more; at worst the last buffer of the final note is not heard.
-    const double end_frame = open.length_seconds * audio::FrameRate();
-    const auto mixed = audio::FramesMixed() - open.start_frame + audio::FramesPerBuffer();
-    return static_cast<double>(mixed) < end_frame;
-}
-
-int PlayNamed(const std::string& alias) {
-    Device& device = State();
-    std::lock_guard lock(device.mutex);
-    OpenTune* open = Named(alias);
-    if (!open)
-        return SequencerUnknownAlias;
-    StopPlayer(*open); // a second "play" starts the tune again from its start
-    open->started = false;
-    if (device.state != Synth::Ready) {
-        open->play_asked = true;
-        return SequencerOk;
-    }
-    return StartPlayer(*open) ? SequencerOk : SequencerUnreadableFile;
-}
-
-int Close(const std::string& alias) {
-    std::lock_guard lock(State().mutex);
-    OpenTune* open = Named(alias);
-    if (!open)
-        return SequencerUnknownAlias;
-    StopPlayer(*open);
-    State().open.reset();
+int Close(Commands& said) {
+    said = Commands{};
+    ++steps;
+    audio::Post(CloseTune);
     return SequencerOk;
 }
 
@@ -337,29 +406,29 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
     const std::string& verb = words->front();
     if (SameWord(verb, "open"))
         return Open(*words);
-    if (SameWord(verb, "play") && words->size() == 2)
-        return PlayNamed((*words)[1]);
-    if (SameWord(verb, "status") && words->size() == 3 && SameWord((*words)[2], "mode")) {
-        std::unique_lock lock(State().mutex);
-        OpenTune* open = Named((*words)[1]);
-        if (!open)
-            return SequencerUnknownAlias;
-        const bool playing = Playing(*open);
-        lock.unlock();
-        return Reply(playing ? "playing" : "stopped", reply, reply_length);
-    }
-    if (SameWord(verb, "close") && words->size() == 2)
-        return Close((*words)[1]);
-    return SequencerUnknownCommand;
+    const bool status = SameWord(verb, "status") && words->size() == 3 && SameWord((*words)[2], "mode");
+    if (!status && !((SameWord(verb, "play") || SameWord(verb, "close")) && words->size() == 2))
+        return SequencerUnknownCommand;
+    Commands* said = Named((*words)[1]);
+    if (!said)
+        return SequencerUnknownAlias;
+    if (SameWord(verb, "play"))
+        return Play(*said);
+    if (SameWord(verb, "close"))
+        return Close(*said);
+    const bool playing = said->played_at != 0 && ended.load() < said->played_at;
+    return Reply(playing ? "playing" : "stopped", reply, reply_length);
 }
 
 } // namespace
 
 void PrepareSynthesizer() {
-    if (!audio::Ready())
-        return;
-    std::lock_guard lock(State().mutex);
-    StartSynthesizer();
+    audio::Post([] {
+        if (!audio::Ready())
+            return;
+        std::lock_guard lock(State().mutex);
+        StartSynthesizer(State());
+    });
 }
 
 SequencerCalls& Sequencer() {

@@ -8,15 +8,18 @@
 //   status <name> mode                          reply "playing" or "stopped"
 //   close <name>                                stop and release the tune and the alias
 //
-// One tune is open at a time. The status follows the tune's own end, worked out
-// from its tempo map and ticks, not FluidSynth's tail of several seconds.
+// One tune is open at a time. The status follows FluidSynth's own clock: "playing"
+// while the tune's current tick is below its last, or while it is still on its way
+// to the synthesizer; not FluidSynth's status, which stays "playing" for seconds
+// after the last note.
 //
-// One FluidSynth synthesizer plays every tune, mixed in by SDL_mixer as its music.
-// Making it reads the sound font, which takes a tenth of a second or more: far
-// too long for a window's thread to go without handling events. So it is made on
-// a thread of its own, at the first "open" if PrepareSynthesizer has not started
-// it before; a "play" that comes sooner starts the tune as soon as it is ready,
-// and meanwhile the status is "playing".
+// The commands only pass the tune's header through the media gate and hand the rest
+// to the sound thread, so each returns at once: reading the file, making the one
+// FluidSynth synthesizer (which reads the sound font) and starting the tune all
+// happen there, and FluidSynth reads the tune inside the audio thread, under no
+// lock that the window's thread takes. The path of "open" is whatever lies between
+// the first double quote and the last one before " type ", so any byte of a
+// folder's name, a quote too, is part of it.
 
 #include <functional>
 #include <string>
@@ -49,7 +52,7 @@ SequencerCalls& Sequencer();
 int SendString(const std::string& command, char* reply, int reply_length);
 
 // Starts making the synthesizer in the background, ahead of the first tune. Does
-// nothing without an audio device.
+// nothing without an audio device. Returns at once.
 void PrepareSynthesizer();
 
 } // namespace platform

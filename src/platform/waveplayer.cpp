@@ -2,53 +2,29 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <map>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include "platform/audio_device.h"
+#include "platform/media_gate.h"
 
 namespace platform {
 namespace {
 
-struct Effect {
-    Mix_Chunk* chunk = nullptr;
-    audio::FileStamp stamp;  // a file changed on disk is loaded afresh
-};
+// On the sound thread: the effect sounding now. Each effect is read afresh, so a file
+// changed on disk plays as it is now; it is small and read from the page cache.
+Mix_Chunk* sounding = nullptr;
 
-void ReleaseEffects();
-
-std::map<std::string, Effect>& Effects() {
-    static auto* effects = [] {
-        audio::BeforeClose(ReleaseEffects);
-        return new std::map<std::string, Effect>;  // never destroyed: the audio thread may outlive statics
-    }();
-    return *effects;
+void ReleaseEffect() {
+    Mix_HaltChannel(audio::EffectChannel);
+    Mix_FreeChunk(sounding);
+    sounding = nullptr;
 }
 
-void ReleaseEffects() {
-    for (auto& [path, effect] : Effects())
-        Mix_FreeChunk(effect.chunk);
-    Effects().clear();
-}
-
-// The effect loaded from the file, kept for the next time; null when it cannot be played.
-Mix_Chunk* Load(const std::string& path) {
-    auto stamp = audio::StampOf(path);
-    if (!stamp || stamp->size == 0)
-        return nullptr;
-    auto& effects = Effects();
-    if (auto kept = effects.find(path); kept != effects.end()) {
-        if (kept->second.stamp == *stamp)
-            return kept->second.chunk;
-        Mix_FreeChunk(kept->second.chunk);
-        effects.erase(kept);
-    }
-    if (!audio::Ready())
-        return nullptr;
-    Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
-    if (chunk != nullptr)
-        effects[path] = Effect{chunk, *stamp};
-    return chunk;
+void Halt() {
+    if (audio::IsOpen())
+        ReleaseEffect();
 }
 
 void WaitUntilSilent(const Mix_Chunk* chunk) {
@@ -64,16 +40,44 @@ void WaitUntilSilent(const Mix_Chunk* chunk) {
         SDL_Delay(5);
 }
 
-bool RealPlaySound(const char* file_name, int flags) {
-    if (audio::IsOpen())
-        Mix_HaltChannel(audio::EffectChannel);
-    if (file_name == nullptr)
-        return true;
-    Mix_Chunk* chunk = Load(file_name);
-    if (chunk == nullptr || Mix_PlayChannel(audio::EffectChannel, chunk, 0) < 0)
-        return false;
-    if ((flags & SoundAsync) == 0)
+// On the sound thread.
+void Start(const std::string& path, bool wait) {
+    Halt();
+    auto bytes = media::Read(path, media::Kind::Effect);
+    if (!bytes || !audio::Ready())
+        return;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+    Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
+    if (!chunk) {
+        media::Refuse(path, SDL_GetError());
+        return;
+    }
+    Halt();
+    sounding = chunk;
+    if (Mix_PlayChannel(audio::EffectChannel, chunk, 0) >= 0 && wait)
         WaitUntilSilent(chunk);
+}
+
+struct Registered {
+    Registered() { audio::BeforeClose(ReleaseEffect); }
+};
+
+bool RealPlaySound(const char* file_name, int flags) {
+    static Registered registered;
+    const std::string path = file_name ? file_name : "";
+    std::string fault = file_name ? media::Check(path, media::Kind::Effect) : "";
+    if (!fault.empty())
+        media::Refuse(path, fault);
+    if (!file_name || !fault.empty()) {
+        // Even a file that cannot play cuts off the effect before it.
+        audio::Post(Halt);
+        return !file_name;
+    }
+    const bool wait = (flags & SoundAsync) == 0;
+    if (wait)
+        audio::Run([&] { Start(path, true); });
+    else
+        audio::Post([path] { Start(path, false); });
     return true;
 }
 

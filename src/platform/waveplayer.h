@@ -12,10 +12,11 @@ inline constexpr int SoundNoDefault = 2;  // no stand-in sound for a file that c
 
 struct WavePlayerCalls {
     // Starts the wave file (a path, relative to the current directory) and tells
-    // whether it plays. It always cuts off the effect still playing first, even when
-    // the new file cannot be played; a null name only does that. Without SoundAsync
-    // it returns when the sound has ended. A missing or broken file never sounds
-    // anything in its place, whatever the flags.
+    // whether it passed the media gate. It always cuts off the effect still playing
+    // first, even when the new file cannot be played; a null name only does that.
+    // With SoundAsync it returns at once: the file is read and played on the sound
+    // thread. Without it, it returns when the sound has ended. A missing or broken
+    // file never sounds anything in its place, whatever the flags.
     std::function<bool(const char* file_name, int flags)> play_sound;
 };
 
