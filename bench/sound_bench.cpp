@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "platform/audio_device.h"
-#include "platform/midi_timing.h"
 #include "platform/sequencer.h"
 #include "screens/module1.h"
 #include "sound/tx_midi.h"
+#include "tune_length.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ void MeasureOpening(const fs::path& media) {
 }
 
 void MeasureEnd(const std::string& name, const fs::path& tune) {
-    auto timing = platform::ReadMidiTimingFile(tune);
-    if (!timing || platform::SendString(OpenCommand(tune), nullptr, 0) != 0) {
+    auto length = bench::TuneSeconds(tune);
+    if (!length || platform::SendString(OpenCommand(tune), nullptr, 0) != 0) {
         std::printf("  %-14s cannot be opened\n", name.c_str());
         return;
     }
@@ -123,12 +123,12 @@ void MeasureEnd(const std::string& name, const fs::path& tune) {
         Pause(0.001);
     const double stopped_wall = Since(start);
     const double stopped_audio = AudioSeconds(RenderedFrames() - frames_at_play);
-    while (Mix_PlayingMusic() && Since(start) < timing->length_seconds + 30)
+    while (Mix_PlayingMusic() && Since(start) < *length + 30)
         Pause(0.001);
     const double fluid_wall = Since(start);
     const double fluid_audio = AudioSeconds(RenderedFrames() - frames_at_play);
     platform::SendString("close Midi", nullptr, 0);
-    const double last = timing->last_note_seconds;
+    const double last = *length;
     std::printf("  %-14s %8.3f s  %+9.3f s %+9.3f s  %+9.3f s %+9.3f s\n", name.c_str(), last,
                 stopped_wall - last, stopped_audio - last, fluid_wall - last, fluid_audio - last);
 }
@@ -136,15 +136,15 @@ void MeasureEnd(const std::string& name, const fs::path& tune) {
 // The game's music keeper: a tick every 2000 ms restarts the game tune once it has ended.
 void MeasureRestart(const fs::path& media) {
     const fs::path tune = media / "zaming.mid";
-    auto timing = platform::ReadMidiTimingFile(tune);
-    if (!timing)
+    auto length = bench::TuneSeconds(tune);
+    if (!length)
         return;
     const auto here = fs::current_path();
     fs::current_path(media);
     screens::MusicOff = platform::False;
     screens::MidiFile = "zaming.mid";
     std::printf("The game tune under the music keeper (zaming.mid, %.3f s, a tick every 2000 ms)\n",
-                timing->length_seconds);
+                *length);
     const auto start = Clock::now();
     std::int64_t first_frame = -1;
     for (int tick = 0;; ++tick) {
@@ -164,7 +164,7 @@ void MeasureRestart(const fs::path& media) {
         std::printf("  started again at tick %d: %.3f s wall, %.3f s audio after the first start\n", tick,
                     wall, audio);
         std::printf("  gap after the last note: %.3f s wall, %.3f s audio\n\n",
-                    wall - timing->last_note_seconds, audio - timing->last_note_seconds);
+                    wall - *length, audio - *length);
         break;
     }
     sound::StopMidi();
@@ -211,7 +211,7 @@ int main(int argc, char** argv) {
             .write(reinterpret_cast<const char*>(tune.data()), static_cast<std::streamsize>(tune.size()));
     }
     std::printf(
-        "After the last note                      status \"stopped\"          FluidSynth's own end\n");
+        "After the tune's end (synthesizer clock) status \"stopped\"          FluidSynth's own end\n");
     std::printf("  tune           last note       wall      audio          wall      audio\n");
     MeasureEnd("short (ours)", short_tune);
     MeasureEnd("endzam.mid", media / "endzam.mid");

@@ -108,11 +108,14 @@ bool Open(Device& device) {
     // Channels picked freely never land on the effects' own channel.
     Mix_ReserveChannels(EffectChannel + 1);
     Mix_SetPostMix(CountMixedFrames, nullptr);
-    // SDL_mixer keeps its device's number to itself; it is the one device this process opened.
-    device.id = 0;
-    for (SDL_AudioDeviceID id = 2; id < 16 && device.id == 0; ++id)
-        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
+    // SDL_mixer keeps its device's number to itself; it is the one device this process opened,
+    // and SDL numbers the first one 2. An output that failed at once already counts as stopped.
+    device.id = 2;
+    for (SDL_AudioDeviceID id = 2; id < 16; ++id)
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) {
             device.id = id;
+            break;
+        }
     device.paused = false;
     device.resumed = Clock::now();
     return true;
