@@ -68,6 +68,15 @@ TEST_F(SequencerTest, OpensPlaysReportsAndClosesUnderItsAliasInAnyCase) {
     EXPECT_EQ(Send("OPEN \"" + dir.string() + "//a tune.mid\" ALIAS Midi TYPE Sequencer"), 0);
     EXPECT_EQ(Send("play Midi"), 0);
     EXPECT_EQ(Send("close Midi"), 0);
+    // The path runs to the last quote before " type ": quotes, and even " type ", inside it are its own.
+    const fs::path quoted = dir / "the \"best\" type of\" folder";
+    fs::create_directories(quoted);
+    fs::copy_file(tune, quoted / "zam.mid");
+    ASSERT_EQ(Send(OpenCommand(quoted / "zam.mid")), 0);
+    EXPECT_EQ(Send("play Midi"), 0);
+    EXPECT_EQ(Send("Status Midi mode"), 0);
+    EXPECT_STREQ(reply, "playing");
+    EXPECT_EQ(Send("close Midi"), 0);
 }
 
 TEST_F(SequencerTest, AnythingButTheFourCommandsIsAnError) {
