@@ -120,6 +120,22 @@ std::string WaveHeaderFault(std::span<const std::uint8_t> b) {
     return "no wave format chunk at its start";
 }
 
+std::string WaveFileFault(std::span<const std::uint8_t> b) {
+    if (std::string fault = WaveHeaderFault(b); !fault.empty())
+        return fault;
+    bool samples = false;
+    for (std::size_t at = 12; at < b.size();) {
+        if (b.size() - at < 8)
+            return "a chunk cut short";
+        const std::uint64_t length = Little(b, at + 4, 4);
+        if (length > b.size() - at - 8)
+            return "a chunk longer than the file";
+        samples |= Tag(b, at, "data");
+        at += 8 + length + (length & 1);
+    }
+    return samples ? "" : "no samples";
+}
+
 int OpenByBytes(const std::string& path, int flags) {
     int fd = ::open(path.c_str(), flags | O_CLOEXEC);
     if (fd >= 0 || errno != ENAMETOOLONG)
@@ -190,7 +206,7 @@ std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind
             fault = "changed while it was read";
         bytes.resize(got);
         if (fault.empty())
-            fault = kind == Kind::Tune ? MidiFileFault(bytes) : WaveHeaderFault(bytes);
+            fault = kind == Kind::Tune ? MidiFileFault(bytes) : WaveFileFault(bytes);
     } else if (fault.empty()) {
         fault = Errno(errno);
     }

@@ -30,6 +30,9 @@ std::string MidiFileFault(std::span<const std::uint8_t> bytes);
 // What is wrong with the start of a wave file SDL is to convert; empty when nothing is.
 // The format chunk must lie within the bytes given.
 std::string WaveHeaderFault(std::span<const std::uint8_t> bytes);
+// The same for a whole wave file: the header, and every chunk (the samples among them)
+// inside the file. SDL takes a chunk's length as given and would ask for gigabytes.
+std::string WaveFileFault(std::span<const std::uint8_t> bytes);
 
 // Opens a file by its bytes, whatever its length; -1 with errno set when it cannot.
 int OpenByBytes(const std::string& path, int flags);

@@ -60,6 +60,15 @@ TEST(MediaGate, WaveHeadersSdlConvertsSafelyPassAndTheRestAreRefused) {
     const Bytes whole = Wave(22050);
     for (std::size_t cut : {0u, 4u, 11u, 12u, 30u, 40u})
         EXPECT_NE(platform::media::WaveHeaderFault({whole.data(), cut}), "") << "cut at " << cut;
+    // The whole file: every chunk inside it, samples among them. SDL would take a length of
+    // four gigabytes at its word.
+    EXPECT_EQ(platform::media::WaveFileFault(whole), "");
+    Bytes long_data = whole;
+    long_data[whole.size() - 64 - 1] = 0xFF;
+    EXPECT_EQ(platform::media::WaveHeaderFault(long_data), "") << "the header alone cannot tell";
+    EXPECT_NE(platform::media::WaveFileFault(long_data), "");
+    EXPECT_NE(platform::media::WaveFileFault({whole.data(), whole.size() - 1}), "");
+    EXPECT_NE(platform::media::WaveFileFault({whole.data(), whole.size() - 72}), "") << "no samples";
     Bytes riff_only = whole;
     riff_only[8] = 'A';
     EXPECT_NE(platform::media::WaveHeaderFault(riff_only), "") << "RIFF, but not WAVE";
