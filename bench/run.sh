@@ -50,6 +50,8 @@ step "$bench/zam_window_bench" idle --seconds 10
 for session in 1 2 3; do
     step "$bench/zam_window_bench" stall --games 1
 done
+step "$bench/zam_window_bench" stall --games 1 --big-tunes
+step "$bench/zam_window_bench" quiet --seconds 10
 step "$bench/zam_window_bench" games --games 200
 step "$bench/zam_launch_bench" --runs 7
 step "$bench/zam_window_bench" keeper

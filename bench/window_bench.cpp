@@ -10,15 +10,18 @@
 //       CPU of the window's thread while the demo runs, the title window waits for
 //       Start and the game window waits for the player; then the same with a spinning
 //       wait (the pump polled instead of blocking) as the reference.
-//   zam_window_bench stall [--games N]
+//   zam_window_bench stall [--games N] [--big-tunes]
 //       The longest time the window's thread goes without handling events, outside the
 //       game's own pauses, over the demo, the title (the first tune and the sound font
-//       load there), whole games with the music keeper, the end and the next title.
+//       load there), whole games with the music keeper, the end and the next title;
+//       with --big-tunes, a title tune of 20 MB and a game tune just under its cap.
 //   zam_window_bench games [--games N]
 //       Resident memory over N whole games in one process, with music, without pauses.
 //   zam_window_bench keeper
 //       The gap between the end of the game tune and its restart by the music keeper
 //       of a game window waiting for the player.
+//   zam_window_bench quiet [--seconds S]
+//       CPU of the whole process while the title waits with the music off.
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -35,6 +38,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -617,13 +621,50 @@ std::vector<Stall> StallSession(int games) {
     return receiver.stalls;
 }
 
+// A valid tune of about the given size: one track of a note struck and released again and again.
+void WriteBigTune(const std::filesystem::path& file, std::size_t bytes) {
+    const unsigned char notes[] = {0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40};
+    std::string track;
+    while (track.size() + sizeof notes < bytes)
+        track.append(reinterpret_cast<const char*>(notes), sizeof notes);
+    track.append("\x00\xFF\x2F\x00", 4);
+    std::string tune("MThd\0\0\0\6\0\1\0\1\x01\xE0MTrk", 18);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        tune.push_back(static_cast<char>(track.size() >> shift));
+    std::ofstream(file, std::ios::binary) << tune << track;
+}
+
+// The game's media with a title tune of 20 MB (refused by its size) and a game tune just
+// under the cap, which the synthesizer reads on the audio thread at every restart.
+std::filesystem::path BigTuneMedia() {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("zam-bench-media-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    for (const auto& entry : fs::directory_iterator(ZAM_MEDIA_DIR))
+        if (entry.is_regular_file())
+            fs::copy_file(entry.path(), folder / entry.path().filename(), fs::copy_options::overwrite_existing);
+    WriteBigTune(folder / "zam.mid", 20u << 20);
+    WriteBigTune(folder / "zaming.mid", (4u << 20) - 4096);
+    return folder;
+}
+
 int Stalls(int argc, char** argv) {
     const int games = IntOption(argc, argv, "--games", 1);
+    bool big = false;
     // --no-prepare: the synthesizer is made at the first tune rather than during the demo.
-    for (int i = 2; i < argc; ++i)
+    for (int i = 2; i < argc; ++i) {
         g_prepare = g_prepare && std::strcmp(argv[i], "--no-prepare") != 0;
+        big = big || std::strcmp(argv[i], "--big-tunes") == 0;
+    }
+    const std::filesystem::path media = big ? BigTuneMedia() : std::filesystem::path();
+    if (big)
+        std::filesystem::current_path(media);
     screens::MusicOff = platform::False;
     auto stalls = StallSession(games);
+    if (big) {
+        std::filesystem::current_path(ZAM_MEDIA_DIR);
+        std::filesystem::remove_all(media);
+    }
     std::sort(stalls.begin(), stalls.end(), [](const Stall& a, const Stall& b) { return a.ms > b.ms; });
     std::printf("  the longest stalls of the window's thread (pauses of the game left out):\n");
     std::string worst;
@@ -639,11 +680,61 @@ int Stalls(int argc, char** argv) {
     bench::Stats one;
     one.n = 1;
     one.median = one.min = one.max = stalls.empty() ? 0 : stalls.front().ms;
-    bench::Figure f{"stall_ms", "longest stall of the window's thread outside the game's pauses", one, "ms", 50};
-    f.note = "demo, title (first tune), " + std::to_string(games) + " whole game(s) with the music keeper, end, title; " +
+    bench::Figure f{big ? "stall_big_tunes_ms" : "stall_ms",
+                    big ? "longest stall of the window's thread, a 20 MB title tune and a 4 MB game tune"
+                        : "longest stall of the window's thread outside the game's pauses",
+                    one, "ms", 50};
+    f.note = std::string(big ? "zam.mid of 20 MB, zaming.mid just under 4 MB; " : "") + "demo, title (first tune), " + std::to_string(games) + " whole game(s) with the music keeper, end, title; " +
              std::to_string(stalls.size()) + " pings; longest: " + worst +
              "; the most work between two chances to handle events (a move and the answer to it, " +
              "pauses left out): " + Fixed(busiest, 0) + " ms";
+    bench::Print(f);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------
+// quiet
+
+// The whole process's CPU while the title waits with the music switched off, after the
+// demo has played its sound: nothing sounds, so the audio device should rest.
+int Quiet(int argc, char** argv) {
+    const int seconds = IntOption(argc, argv, "--seconds", 10);
+    screens::MusicOff = platform::True;
+    PrepareSynthesizerAsMainDoes();
+    screens::Demoform demo;
+    screens::ShowDemo(demo);
+    demo.Unload();
+    screens::Form2 title;
+    title.Show();
+    // The demo's sound has ended some moments ago; the device is closed after ten seconds of silence.
+    QTimer::singleShot(11000, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    // Measured from another thread, so that the window's thread only waits, as in the game;
+    // the measuring thread leaves itself out.
+    std::vector<double> percent;
+    std::thread monitor([&] {
+        const auto others = [me = ThreadId()] {
+            long long ns = 0;
+            for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+                if (task.path().filename() != std::to_string(me))
+                    ns += bench::ThreadRunNanoseconds(getpid(), std::stol(task.path().filename().string()));
+            return ns;
+        };
+        for (int s = 0; s < seconds; ++s) {
+            const long long cpu = others();
+            const auto start = Clock::now();
+            RealSleepMs(1000);
+            percent.push_back(static_cast<double>(others() - cpu) / 1e7 / (MillisecondsSince(start) / 1000.0));
+        }
+    });
+    QTimer::singleShot(1000 * seconds + 100, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    monitor.join();
+    title.Unload();
+    screens::MusicOff = platform::False;
+    bench::Figure f{"quiet_title_cpu", "CPU of the whole process, the title waiting with the music off",
+                    bench::StatsOf(percent), "% of a core", 0.05};
+    f.note = "one-second windows from 11 s after the demo and its sound; every thread of the process but the measuring one, the audio threads too";
     bench::Print(f);
     return 0;
 }
@@ -831,7 +922,7 @@ int main(int argc, char** argv) {
     bench::InitXThreads();
     platform::PrepareWindowSystem();  // as the game's main does
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|keeper [options]\n");
+        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|keeper|quiet [options]\n");
         return 64;
     }
     QApplication app(argc, argv);
@@ -854,6 +945,8 @@ int main(int argc, char** argv) {
         status = Games(argc, argv);
     else if (mode == "keeper")
         status = Keeper(argc, argv);
+    else if (mode == "quiet")
+        status = Quiet(argc, argv);
     else
         std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
     platform::audio::Close();

@@ -25,8 +25,11 @@ constexpr int BufferFrames = 1024;
 constexpr int MixerChannels = 8;
 // A device that mixes nothing for this long while it should play has lost its output.
 constexpr auto StallLimit = std::chrono::milliseconds(1500);
-// How often the sound thread looks whether the device may rest, while it plays.
+// How often the sound thread looks whether the device may rest, while it is open.
 constexpr auto RestCheck = std::chrono::milliseconds(250);
+// A paused device still wakes its thread for every buffer; after this long a silent
+// device is closed altogether, and opened again at the next sound.
+constexpr auto RestClose = std::chrono::seconds(10);
 
 // General MIDI instruments for FluidSynth, used when nobody named a sound font.
 constexpr const char* SoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
@@ -40,10 +43,12 @@ struct Device {
     bool said_failed = false;
     Clock::time_point last_try;
     Clock::time_point resumed;
+    Clock::time_point paused_at;
     SDL_AudioDeviceID id = 0;
     std::atomic<int> frame_rate{0};
     std::mutex releases_mutex;
     std::vector<std::function<void()>> before_close;
+    std::vector<std::function<void()>> after_open;
 };
 
 Device& State() {
@@ -121,27 +126,35 @@ bool Open(Device& device) {
     return true;
 }
 
-void CloseNow() {
+// Closes the device. Resting keeps what was loaded for it (the synthesizer above all,
+// whose sound font takes long to read) for when it opens again.
+void CloseNow(bool resting) {
     Device& device = State();
     if (!device.open)
         return;
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
-    std::vector<std::function<void()>> releases;
-    {
-        std::lock_guard lock(device.releases_mutex);
-        releases = device.before_close;
+    if (resting) {
+        Mix_HookMusic(nullptr, nullptr);
+    } else {
+        std::vector<std::function<void()>> releases;
+        {
+            std::lock_guard lock(device.releases_mutex);
+            releases = device.before_close;
+        }
+        for (auto& release : releases)
+            release();
     }
-    for (auto& release : releases)
-        release();
     Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     device.open = false;
-    device.frame_rate = 0;
+    device.frame_rate = resting ? device.frame_rate.load() : 0;
     music_sounds = false;
 }
+
+void CloseNow() { CloseNow(false); }
 
 // A device that should be playing but has mixed nothing for a long while: its output
 // is gone (a full disk under the disk driver, a sound card unplugged).
@@ -168,6 +181,13 @@ bool OpenWhenDue(Device& device) {
         return false;
     }
     device.open = true;
+    std::vector<std::function<void()>> reopen;
+    {
+        std::lock_guard lock(device.releases_mutex);
+        reopen = device.after_open;
+    }
+    for (auto& work : reopen)
+        work();
     return true;
 }
 
@@ -187,23 +207,26 @@ bool ReadyNow() {
     return true;
 }
 
-// Between works: a device with nothing to sound is paused, so that silence costs nothing.
+// Between works: a device with nothing to sound is paused, so that silence costs
+// next to nothing, and after a while closed, so that it costs nothing.
 void RestWhenSilent() {
     Device& device = State();
-    if (!device.open || device.paused || music_sounds || Mix_Playing(-1) > 0)
+    if (!device.open || music_sounds || Mix_Playing(-1) > 0)
         return;
-    if (device.id == 0)
-        return;
-    SDL_PauseAudioDevice(device.id, 1);
-    device.paused = true;
+    if (!device.paused) {
+        SDL_PauseAudioDevice(device.id, 1);
+        device.paused = true;
+        device.paused_at = Clock::now();
+    } else if (Clock::now() - device.paused_at >= RestClose) {
+        CloseNow(true);
+    }
 }
 
 [[noreturn]] void SoundThread(Queue& queue) {
     std::unique_lock lock(queue.mutex);
     while (true) {
         if (queue.work.empty()) {
-            const bool playing = State().open && !State().paused;
-            if (playing)
+            if (State().open)
                 queue.posted.wait_for(lock, RestCheck);
             else
                 queue.posted.wait(lock);
@@ -299,8 +322,13 @@ void BeforeClose(std::function<void()> release) {
     State().before_close.push_back(std::move(release));
 }
 
+void AfterOpen(std::function<void()> work) {
+    std::lock_guard lock(State().releases_mutex);
+    State().after_open.push_back(std::move(work));
+}
+
 void Close() {
-    Run(CloseNow);
+    Run([] { CloseNow(false); });
 }
 
 }  // namespace platform::audio

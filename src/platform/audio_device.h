@@ -7,7 +7,8 @@
 //
 // The device is opened at the first sound, with SDL's audio subsystem only (Qt owns
 // the windows). Without one, or after its output failed, it is tried again at the
-// next sound, at most once every RetryInterval. While nothing sounds it is paused.
+// next sound, at most once every RetryInterval. While nothing sounds it is paused, and
+// after a while of silence closed until the next sound.
 
 #include <chrono>
 #include <cstdint>
@@ -45,6 +46,9 @@ inline constexpr int EffectChannel = 0;
 // Work for the sound thread to run just before the device closes: halting and freeing
 // what was loaded for it.
 void BeforeClose(std::function<void()> release);
+
+// Work for the sound thread to run each time the device has opened (again after a rest).
+void AfterOpen(std::function<void()> work);
 
 // Stops every sound, frees what was loaded and closes the device; the next sound
 // opens it again. Registered to run when the program ends.

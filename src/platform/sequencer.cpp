@@ -68,10 +68,12 @@ struct Device {
 };
 
 void ReleaseSynthesizer();
+void RehookMusic();
 
 Device& State() {
     static Device* device = [] {
         audio::BeforeClose(ReleaseSynthesizer);
+        audio::AfterOpen(RehookMusic);
         return new Device; // never destroyed: the audio thread may outlive static destruction
     }();
     return *device;
@@ -228,6 +230,17 @@ void StartSynthesizer(Device& device) {
         // for the threads it started itself.
         SDL_TLSCleanup();
     }).detach();
+}
+
+// On the sound thread, as the device opens again after a rest: the synthesizer kept meanwhile plays on it.
+void RehookMusic() {
+    bool ready = false;
+    {
+        std::lock_guard lock(State().mutex);
+        ready = State().state == Synth::Ready;
+    }
+    if (ready)
+        Mix_HookMusic(Render, nullptr);
 }
 
 // On the sound thread, as the device closes.
