@@ -697,6 +697,7 @@ int Games(int argc, char** argv) {
     };
     platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, act);
     platform::Replace<std::function<void()>> do_events(platform::Pump().do_events, act);
+    platform::Replace<std::function<void()>> frame(platform::Pump().wait_for_frame, act);
 
     PrepareSynthesizerAsMainDoes();
     screens::RunScreens(demo, title, game, games);

@@ -126,6 +126,7 @@ private:
     bool title_seen_ = false;
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
+    platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] {
                                                       ++ends;
                                                       log.push_back(game.Loaded() ? "end in a game" : "end");
