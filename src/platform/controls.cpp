@@ -35,27 +35,25 @@ protected:
 
 namespace {
 
-// A switch: a button that a screen reader announces as pressed or not.
-class AccessibleToggle : public QAccessibleWidget {
+// A named picture that answers clicks is a button to a screen reader; one made a
+// switch is announced as pressed or not, which it looks up each time it is asked.
+class AccessibleClickableWidget : public QAccessibleWidget {
 public:
-    explicit AccessibleToggle(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Button) {}
+    explicit AccessibleClickableWidget(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Button) {}
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
-        s.checkable = true;
-        s.checked = widget()->property("zamChecked").toBool();
+        if (widget()->property("zamToggle").toBool()) {
+            s.checkable = true;
+            s.checked = widget()->property("zamChecked").toBool();
+        }
         return s;
     }
 };
 
-// Named pictures that answer clicks are buttons to a screen reader.
 QAccessibleInterface* AccessibleClickable(const QString& class_name, QObject* object) {
-    if (class_name != QLatin1String(ClickableWidget::staticMetaObject.className()))
-        return nullptr;
-    auto* widget = static_cast<QWidget*>(object);
-    if (object->property("zamToggle").toBool())
-        return new AccessibleToggle(widget);
-    if (object->property("zamClickable").toBool())
-        return new QAccessibleWidget(widget, QAccessible::Button);
+    if (class_name == QLatin1String(ClickableWidget::staticMetaObject.className()) &&
+        object->property("zamClickable").toBool())
+        return new AccessibleClickableWidget(static_cast<QWidget*>(object));
     return nullptr;
 }
 
