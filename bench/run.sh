@@ -53,6 +53,7 @@ done
 step "$bench/zam_window_bench" stall --games 1 --big-tunes
 step "$bench/zam_window_bench" quiet --seconds 10
 step "$bench/zam_window_bench" games --games 200
+step "$bench/zam_window_bench" end --seconds 10 --runs 3
 step "$bench/zam_launch_bench" --runs 7
 step "$bench/zam_window_bench" keeper
 # The sound bench's own report (opening tunes, the status at a tune's end) goes to the log only.

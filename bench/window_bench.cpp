@@ -17,6 +17,9 @@
 //       with --big-tunes, a title tune of 20 MB and a game tune just under its cap.
 //   zam_window_bench games [--games N]
 //       Resident memory over N whole games in one process, with music, without pauses.
+//   zam_window_bench end [--seconds S] [--runs N]
+//       The end animation until OK: CPU of the window's thread, frames a second, jumps a
+//       frame, and how soon OK ends it.
 //   zam_window_bench keeper
 //       The gap between the end of the game tune and its restart by the music keeper
 //       of a game window waiting for the player.
@@ -788,6 +791,7 @@ int Games(int argc, char** argv) {
     };
     platform::Replace<std::function<void()>> wait(platform::Pump().wait_for_events, act);
     platform::Replace<std::function<void()>> do_events(platform::Pump().do_events, act);
+    platform::Replace<std::function<void()>> frame(platform::Pump().wait_for_frame, act);
 
     PrepareSynthesizerAsMainDoes();
     screens::RunScreens(demo, title, game, games);
@@ -827,6 +831,100 @@ int Games(int argc, char** argv) {
              " games/s with the windows, no pauses";
     bench::Print(g);
     (void)first_game_done_ms;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------
+// end
+
+// Counts the paints of a window: the frames that reach the screen.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+int EndAnimation(int argc, char** argv) {
+    const int seconds = IntOption(argc, argv, "--seconds", 10);
+    const int runs = IntOption(argc, argv, "--runs", 3);
+    const long pid = static_cast<long>(getpid());
+    const long tid = ThreadId();
+    std::vector<double> cpu, fps, jumps, answer_ms;
+    for (int run = 0; run < runs; ++run) {
+        BoardOnlyForm1 form;
+        form.Show();
+        form.WaitUntilExposed();
+        PumpFor(300);
+        for (int n = 0; n < game::PiecesPerSide; ++n)
+            form.PieceX(n, game::ComputerSide) = -1;  // the player wins: 16 survivors dance
+        long long draws = 0;
+        auto real_rnd = platform::Kernel().rnd;
+        platform::Replace<std::function<double()>> rnd(platform::Kernel().rnd, [&] {
+            ++draws;
+            return real_rnd();
+        });
+        int frames = 0;
+        auto real_frame = platform::Pump().wait_for_frame;
+        platform::Replace<std::function<void()>> frame(platform::Pump().wait_for_frame, [&] {
+            ++frames;
+            real_frame();
+        });
+        PaintCounter painted;
+        form.Window()->installEventFilter(&painted);
+        // OK is pressed by a click delivered through the event queue, like the player's.
+        Clock::time_point pressed;
+        long long thread_start = 0;
+        Clock::time_point start;
+        QTimer::singleShot(500, [&] {
+            thread_start = bench::ThreadRunNanoseconds(pid, tid);
+            start = Clock::now();
+            draws = 0;
+            frames = 0;
+            painted.paints = 0;
+        });
+        QTimer::singleShot(500 + 1000 * seconds, [&] {
+            pressed = Clock::now();
+            form.Command1().Click();
+        });
+        form.GameEnd();
+        const double answer = MillisecondsSince(pressed);
+        const double wall = MillisecondsBetween(start, pressed) / 1000.0;
+        const long long thread_ns = bench::ThreadRunNanoseconds(pid, tid) - thread_start;
+        cpu.push_back(static_cast<double>(thread_ns) / 1e7 / wall);
+        fps.push_back(frames / wall);
+        jumps.push_back(frames ? draws / 3.0 / frames : 0);
+        answer_ms.push_back(answer);
+        std::printf("  run %d: %.2f %% of a core, %.1f frames/s, %.1f paints/s, %.1f jumps a frame, OK answered "
+                    "in %.1f ms\n",
+                    run + 1, cpu.back(), fps.back(), painted.paints / wall, jumps.back(), answer);
+        form.Window()->removeEventFilter(&painted);
+        form.Unload();
+        PumpFor(50);
+    }
+    bench::Figure c{"end_cpu_percent", "end animation: CPU of the window's thread until OK", bench::StatsOf(cpu),
+                    "% of a core", 3};
+    c.note = "the player's 16 pieces dancing for " + std::to_string(seconds) + " s a run; " +
+             Fixed(bench::StatsOf(fps).median, 1) + " frames a second, " + Fixed(bench::StatsOf(jumps).median, 1) +
+             " jumps a frame (every piece once); a spinning animation costs about 95 %";
+    bench::Print(c);
+    bench::Figure f{"end_fps", "end animation: frames a second", bench::StatsOf(fps), "frames/s", 55};
+    f.lower_is_better = false;
+    f.note = "one frame = a frame's worth of passes, then a blocking wait for the next frame";
+    bench::Print(f);
+    bench::Figure j{"end_jumps_per_frame", "end animation: jumps of the winner's pieces a frame",
+                    bench::StatsOf(jumps), "jumps", 16};
+    j.lower_is_better = false;
+    j.note = "each pass jumps one piece and draws three random numbers, as before";
+    bench::Print(j);
+    bench::Figure a{"end_ok_ms", "end animation: from OK's click to the end of the animation",
+                    bench::StatsOf(answer_ms), "ms", 1000.0 / 60};
+    a.note = "within a frame";
+    bench::Print(a);
     return 0;
 }
 
@@ -922,7 +1020,8 @@ int main(int argc, char** argv) {
     bench::InitXThreads();
     platform::PrepareWindowSystem();  // as the game's main does
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|keeper|quiet [options]\n");
+        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|end|keeper|quiet [options]
+");
         return 64;
     }
     QApplication app(argc, argv);
@@ -943,6 +1042,8 @@ int main(int argc, char** argv) {
         status = Stalls(argc, argv);
     else if (mode == "games")
         status = Games(argc, argv);
+    else if (mode == "end")
+        status = EndAnimation(argc, argv);
     else if (mode == "keeper")
         status = Keeper(argc, argv);
     else if (mode == "quiet")

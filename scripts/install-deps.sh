@@ -10,7 +10,7 @@ ninja-build
 qt6-base-dev
 libsdl2-mixer-dev libfluidsynth-dev libxcb1-dev
 timgm6mb-soundfont
-fonts-dejavu-core
+fonts-liberation2
 libgtest-dev
 libbenchmark-dev
 clang libclang-rt-14-dev

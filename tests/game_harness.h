@@ -27,7 +27,8 @@ public:
 
     explicit GameHarness(game::Form1& form)
         : form_(form), do_events_(platform::Pump().do_events, [this] { Pump(); }),
-          wait_(platform::Pump().wait_for_events, [this] { Pump(); }) {}
+          wait_(platform::Pump().wait_for_events, [this] { Pump(); }),
+          frame_(platform::Pump().wait_for_frame, [this] { Pump(); }) {}
 
     // Queues an input; one is fed at each pump.
     void Then(Step step) { steps_.push_back(std::move(step)); }
@@ -82,6 +83,7 @@ private:
     int idle_pumps_ = 0;
     platform::Replace<std::function<void()>> do_events_;
     platform::Replace<std::function<void()>> wait_;
+    platform::Replace<std::function<void()>> frame_;
 };
 
 }  // namespace testing_support

@@ -27,14 +27,21 @@ void Form1::GameEnd() {
 
     EndLoop = platform::True;
     Integer k = 0;
-    do {
+    auto pass = [&] {
         k = static_cast<Integer>(k + 1 > PiecesPerSide - 1 ? 0 : k + 1);
         auto column = static_cast<Integer>(platform::RandomBelow(Columns));
         auto row = static_cast<Integer>(platform::RandomBelow(Rows));
         // Every one of the winner's pieces dances, those lost during play as well.
         Locate(column, row, winner, k);
         lblWinorLose().SetTop(static_cast<int>(2400 + 100 * platform::Rnd()));
-        platform::DoEvents();
+    };
+    do {
+        // A frame's worth of passes, so that on every frame the screen shows each of the
+        // winner's pieces has jumped and the banner has jittered; more would never be seen.
+        // Then the thread waits for the next frame, handling events: OK and a close among them.
+        for (int n = 0; n < PiecesPerSide; ++n)
+            pass();
+        platform::WaitForFrame();
     } while (EndLoop);
 }
 

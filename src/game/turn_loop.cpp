@@ -20,11 +20,12 @@ void Form1::Form_Load() {
 
 void Form1::Game() {
     Show();
-    // The move value animation draws without pumping events: the window must be on screen first.
-    WaitUntilExposed();
     // The first tick of the music keeper starts the game tune, about two seconds from now.
+    // Both are settled before any event is pumped, so that no tick finds another tune named.
     screens::MidiFile = "zaming.mid";
     Timer1().SetInterval(2000);
+    // The move value animation draws without pumping events: the window must be on screen first.
+    WaitUntilExposed();
 
     while (Phase >= 0) {
         if (GameOver(*this))

@@ -41,12 +41,13 @@ const platform::WindowSpec Form1Window{
 // The first control of the table lies on top of the ones after it: the result
 // banner over the pieces, the selection marker over the piece it frames.
 const std::array<ControlSpec, 48> Form1Controls{{
-    {.kind = ControlKind::Timer, .name = "Timer1", .interval = 2000},
+    // The music keeper: the turn loop starts it once the game tune is named.
+    {.kind = ControlKind::Timer, .name = "Timer1", .interval = 0},
     {.kind = ControlKind::CommandButton, .name = "Command1", .left = 8160, .top = 5520, .width = 855, .height = 375,
      .caption = "&O K", .fore = Black, .back = Rust, .visible = false, .accessible_name = "OK",
      .accessible_description = "Closes the result and goes back to the title"},
     {.kind = ControlKind::PictureBox, .name = "Picture1", .left = 6720, .top = 240, .width = 2250, .height = 1050,
-     .back = Black, .picture = "logo.png", .tab_index = 0, .accessible_name = "ZAM",
+     .back = Black, .picture = "logo.png", .tab_index = 0, .keeps_focus = true, .accessible_name = "ZAM",
      .accessible_description = "Arrow keys move the chosen piece"},
     {.kind = ControlKind::Label, .name = "lblWinorLose", .left = 1440, .top = 2520, .width = 3615, .height = 735,
      .caption = "You Win.", .fore = RGB(192, 192, 0), .font_points = 36, .centred = true, .visible = false,

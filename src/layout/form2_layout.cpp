@@ -35,7 +35,7 @@ const std::array<ControlSpec, 6> Form2Controls{{
     {.kind = ControlKind::PictureBox, .name = "Picture1", .left = 240, .top = 120, .width = 2280, .height = 1080,
      .back = Navy, .picture = "logo.png", .tab_index = 0, .accessible_name = "ZAM"},
     {.kind = ControlKind::Image, .name = "Image1", .left = 3840, .top = 400, .width = 240, .height = 240,
-     .picture = "music_note.png", .accessible_name = "Music on or off",
+     .picture = "music_note.png", .accessible_name = "Music",
      .accessible_description = "Switches the background music off, or on again"},
     {.kind = ControlKind::Label, .name = "Label1", .left = 2640, .top = 480, .width = 1455, .height = 255,
      .caption = "ZAM developers", .fore = RGB(224, 224, 224), .back = Navy, .font_points = CreditFont,

@@ -53,6 +53,7 @@ struct ControlSpec {
     int interval = 0;               // a timer's interval in milliseconds, 0 stopped
     bool selected = false;          // an option button's initial state
     int tab_index = -1;             // the control with the lowest tab index takes the focus
+    bool keeps_focus = false;       // a picture box that Tab does not leave: it takes every key
     // What a screen reader announces; a piece's name is completed with its number.
     const char* accessible_name = nullptr;
     const char* accessible_description = nullptr;

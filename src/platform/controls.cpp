@@ -35,11 +35,25 @@ protected:
 
 namespace {
 
-// Named pictures that answer clicks are buttons to a screen reader.
+// A named picture that answers clicks is a button to a screen reader; one made a
+// switch is announced as pressed or not, which it looks up each time it is asked.
+class AccessibleClickableWidget : public QAccessibleWidget {
+public:
+    explicit AccessibleClickableWidget(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Button) {}
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (widget()->property("zamToggle").toBool()) {
+            s.checkable = true;
+            s.checked = widget()->property("zamChecked").toBool();
+        }
+        return s;
+    }
+};
+
 QAccessibleInterface* AccessibleClickable(const QString& class_name, QObject* object) {
     if (class_name == QLatin1String(ClickableWidget::staticMetaObject.className()) &&
         object->property("zamClickable").toBool())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Button);
+        return new AccessibleClickableWidget(static_cast<QWidget*>(object));
     return nullptr;
 }
 
@@ -58,8 +72,10 @@ QString ColourCss(Rgb c) { return QStringLiteral("rgb(%1,%2,%3)").arg(c.r).arg(c
 
 // Point sizes are turned into pixels at 96 dots per inch, the same scale as the
 // twips, so that text keeps its place in the layout whatever the screen reports.
+// The layouts were measured for narrow fonts: Liberation's have those metrics, so
+// every caption fits its box (wider fonts cut the year label off at the demo's edge).
 QFont FontOf(const ControlSpec& spec) {
-    QFont font(spec.serif ? QStringLiteral("DejaVu Serif") : QStringLiteral("DejaVu Sans"));
+    QFont font(spec.serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans"));
     if (spec.font_points > 0)
         font.setPixelSize(static_cast<int>(std::lround(spec.font_points * 96.0 / 72.0)));
     else
@@ -83,12 +99,27 @@ protected:
     }
 };
 
+// A dotted frame just inside a control's edge: it has the keyboard focus.
+void DrawFocusFrame(QWidget& widget, const QColor& colour) {
+    QPainter painter(&widget);
+    painter.setPen(QPen(colour, 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(widget.rect().adjusted(0, 0, -1, -1));
+}
+
 class PictureBoxWidget : public ImageWidget {
 public:
     using ImageWidget::ImageWidget;
     std::function<void(int, int)> key_down;
+    bool keeps_focus = false;
 
 protected:
+    void paintEvent(QPaintEvent* event) override {
+        ImageWidget::paintEvent(event);
+        // The game window's box always holds the focus; elsewhere the player walks it with Tab.
+        if (hasFocus() && !keeps_focus)
+            DrawFocusFrame(*this, QColor(224, 224, 224));
+    }
     void keyPressEvent(QKeyEvent* event) override {
         if (key_down)
             key_down(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
@@ -97,8 +128,39 @@ protected:
         setFocus(Qt::MouseFocusReason);
         ImageWidget::mousePressEvent(event);
     }
-    // The arrow keys belong to the game, not to moving the focus around.
-    bool focusNextPrevChild(bool) override { return false; }
+    void focusInEvent(QFocusEvent* event) override {
+        ImageWidget::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        ImageWidget::focusOutEvent(event);
+        update();
+    }
+    // On the game window every key, Tab too, belongs to the game.
+    bool focusNextPrevChild(bool next) override { return keeps_focus ? false : ImageWidget::focusNextPrevChild(next); }
+};
+
+// An option button that is a tab stop of its own, as the layout's tab order has it, and
+// that is chosen when the keyboard brings the focus to it; the arrow keys move the
+// choice within the group.
+class OptionWidget : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QRadioButton::focusInEvent(event);
+        // Qt leaves only the focused button of a group in the tab chain; keep them all.
+        for (auto* sibling : parentWidget()->findChildren<OptionWidget*>(Qt::FindDirectChildrenOnly))
+            sibling->setFocusPolicy(Qt::StrongFocus);
+        if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) && !isChecked())
+            click();
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QRadioButton::paintEvent(event);
+        if (hasFocus())
+            DrawFocusFrame(*this, palette().color(QPalette::WindowText));
+    }
 };
 
 class LabelWidget : public QLabel {
@@ -269,6 +331,18 @@ Image::Image(QWidget* parent, const ControlSpec& spec) : Control(spec), picture_
     Attach(image);
 }
 
+void Image::SetToggle(bool checked) {
+    QWidget* widget = Widget();
+    if (!widget)
+        return;
+    widget->setProperty("zamToggle", true);
+    widget->setProperty("zamChecked", checked);
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(widget, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
 void Image::SetPicture(const Picture& picture) {
     picture_ = picture;
     if (auto* image = static_cast<ImageWidget*>(Widget())) {
@@ -289,6 +363,7 @@ PictureBox::PictureBox(QWidget* parent, const ControlSpec& spec)
     : Control(spec), picture_(LoadPicture(spec.picture)) {
     auto* box = new PictureBoxWidget(parent);
     box->picture = picture_;
+    box->keeps_focus = spec.keeps_focus;
     box->setFocusPolicy(Qt::StrongFocus);
     box->setAutoFillBackground(true);
     QPalette palette = box->palette();
@@ -320,7 +395,8 @@ CommandButton::CommandButton(QWidget* parent, const ControlSpec& spec)
     button->setFont(FontOf(spec));
     if (spec.back) {
         button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3; }"
-                                             "QPushButton:pressed { border: 2px inset %3; }")
+                                             "QPushButton:pressed { border: 2px inset %3; }"
+                                             "QPushButton:focus { border: 1px dashed rgb(255,255,255); }")
                                   .arg(ColourCss(*spec.back), ColourCss(spec.fore.value_or(Rgb{})),
                                        ColourCss(RGB(spec.back->r + 64, spec.back->g + 64, spec.back->b + 64))));
     }
@@ -341,7 +417,7 @@ void CommandButton::Click() {
 
 OptionButton::OptionButton(QWidget* parent, const ControlSpec& spec)
     : Control(spec), caption_(spec.caption ? spec.caption : "") {
-    auto* button = new QRadioButton(QString::fromStdString(caption_), parent);
+    auto* button = new OptionWidget(QString::fromStdString(caption_), parent);
     button->setFont(FontOf(spec));
     button->setChecked(spec.selected);
     button->setAutoFillBackground(spec.back.has_value());

@@ -96,6 +96,8 @@ public:
     void SetPicture(const Picture& picture);
     // Takes the natural size of each picture it is given.
     void SetAutoSize(bool on) { auto_size_ = on; }
+    // Makes the image a switch for a screen reader, pressed or not; its picture stays as it is.
+    void SetToggle(bool checked);
 
     std::function<void()> on_click;
 

@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
 
 namespace platform {
 namespace {
@@ -18,7 +21,35 @@ void RealWaitForEvents() {
     FlushDeferredDeletes();
 }
 
+// The screens the game is played on show 60 frames a second.
+constexpr std::chrono::microseconds FrameTime{1000000 / 60};
+
+void RealWaitForFrame() {
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point next;
+    auto now = Clock::now();
+    // After a pause longer than a frame (or at the start of an animation) the frames start afresh.
+    if (next + FrameTime < now)
+        next = now;
+    next += FrameTime;
+    bool due = false;
+    QTimer wake;
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.setSingleShot(true);
+    QObject::connect(&wake, &QTimer::timeout, [&due] { due = true; });
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now);
+    wake.start(static_cast<int>(std::max<long long>(0, left.count())));
+    while (!due)
+        RealWaitForEvents();
+}
+
 }  // namespace
+
+void FlushRepaints() {
+    // A change to a widget only asks for a repaint later; deliver just those requests.
+    if (QCoreApplication::instance())
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+}
 
 void ProcessPendingEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -26,11 +57,12 @@ void ProcessPendingEvents() {
 }
 
 PumpCalls& Pump() {
-    static PumpCalls calls{ProcessPendingEvents, RealWaitForEvents};
+    static PumpCalls calls{ProcessPendingEvents, RealWaitForEvents, RealWaitForFrame};
     return calls;
 }
 
 void DoEvents() { Pump().do_events(); }
 void WaitForEvents() { Pump().wait_for_events(); }
+void WaitForFrame() { Pump().wait_for_frame(); }
 
 }  // namespace platform

@@ -10,6 +10,7 @@ namespace platform {
 struct PumpCalls {
     std::function<void()> do_events;
     std::function<void()> wait_for_events;
+    std::function<void()> wait_for_frame;
 };
 
 // The pump in use; it starts out as the real one over Qt's event loop.
@@ -17,6 +18,13 @@ PumpCalls& Pump();
 
 void DoEvents();
 void WaitForEvents();
+// Handles events, blocking, until the screen's next frame is due (60 a second): an
+// animation draws one frame's worth and then waits here, not burning the processor.
+void WaitForFrame();
+
+// Puts every change made to the windows on screen now, without handling any input:
+// what is drawn before a pause is seen during it.
+void FlushRepaints();
 
 // Runs the real pump, without any test's replacement: handles pending events and returns.
 void ProcessPendingEvents();

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/events.h"
+
 namespace platform {
 namespace {
 
@@ -52,7 +54,11 @@ KernelCalls& Kernel() {
     return calls;
 }
 
-void Sleep(int milliseconds) { Kernel().sleep(milliseconds); }
+void Sleep(int milliseconds) {
+    // The thread handles no events while it sleeps: whatever changed must be on screen first.
+    FlushRepaints();
+    Kernel().sleep(milliseconds);
+}
 void Randomize() { Kernel().randomize(); }
 double Rnd() { return Kernel().rnd(); }
 

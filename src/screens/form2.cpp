@@ -32,6 +32,7 @@ void Form2::ControlsDestroyed() {
 }
 
 void Form2::Form_Load() {
+    Image1().SetToggle(MusicOff == platform::False);
     sound::PlayMidi(TitleTune);
 }
 
@@ -43,6 +44,7 @@ void Form2::Command1_Click() {
 
 void Form2::Image1_Click() {
     MusicOff = static_cast<platform::Boolean>(~MusicOff);
+    Image1().SetToggle(MusicOff == platform::False);
     sound::StopMidi();
     // Switching the music back on starts the title tune again from its beginning.
     if (MusicOff == platform::False)

@@ -98,15 +98,22 @@ TEST(ComputerChoice, HomeRowAdvanceMovesOnlyRowsZeroAndOneDownAndNeverOntoItsOwn
     Put(s, 4, 1, 4, 1, 2);
     Put(s, 5, 1, 4, 3, 1);  // blocks piece 4's way down
     Put(s, 6, 1, 6, 0, 1);
+    Put(s, 7, 1, 11, 1, 1);  // row 1, free to go down
     Put(s, 8, 1, 9, 2, 1);  // row 2: too far forward for this stage
     Put(s, 0, 0, 9, 3, 1);  // a player's piece below piece 8: not captured by this stage
-    std::deque<double> numbers(10, Piece(4));  // no capture for piece 4
-    numbers.push_back(0.3);                    // the coin falls for the advance
-    for (int n : {8, 4, 6, 4, 8, 4, 5, 4})
-        numbers.push_back(Piece(n));
-    Draws draws(numbers);
-    EXPECT_EQ(game::ChooseComputerMove(s, 10), (ComputerMove{6, game::MoveDown}));
-    EXPECT_EQ(draws.left(), 0u) << "eight tries, no forward-piece stage";
+    auto advance = [&](std::initializer_list<int> drawn) {
+        std::deque<double> numbers(10, Piece(4));  // no capture for piece 4
+        numbers.push_back(0.3);                    // the coin falls for the advance
+        for (int n : drawn)
+            numbers.push_back(Piece(n));
+        Draws draws(numbers);
+        ComputerMove move = game::ChooseComputerMove(s, 10);
+        EXPECT_EQ(draws.left(), 0u) << "eight tries, no forward-piece stage";
+        return move;
+    };
+    // The last free piece drawn on row 0 or 1 goes: a blocked one or one on row 2 never.
+    EXPECT_EQ(advance({8, 4, 6, 4, 8, 4, 5, 4}), (ComputerMove{6, game::MoveDown}));
+    EXPECT_EQ(advance({8, 4, 6, 4, 8, 4, 5, 7}), (ComputerMove{7, game::MoveDown})) << "row 1 advances too";
 }
 
 TEST(ComputerChoice, ForwardAdvanceTriesDownThenOneSideByColumn) {
@@ -132,6 +139,16 @@ TEST(ComputerChoice, ForwardAdvanceTriesDownThenOneSideByColumn) {
     EXPECT_EQ(choose({Piece(0), Piece(0), Piece(0), Piece(0), Piece(0), Piece(1), Piece(4), Piece(4), Piece(4),
                       Piece(4)}),
               (ComputerMove{1, game::MoveDown}));
+    // Hard draws fifteen pieces a pass: the most forward of them all goes, though drawn last.
+    {
+        std::deque<double> numbers(30, Piece(4));
+        numbers.push_back(0.9);
+        numbers.insert(numbers.end(), 14, Piece(4));
+        numbers.push_back(Piece(2));
+        Draws draws(numbers);
+        EXPECT_EQ(game::ChooseComputerMove(s, 30), (ComputerMove{2, game::MoveRight}));
+        EXPECT_EQ(draws.left(), 0u);
+    }
     // A player's piece on the target counts as free: the move will capture it.
     s.PieceX(5, 1) = s.PieceY(5, 1) = -1;
     Put(s, 0, 0, 8, 5, 1);
@@ -185,6 +202,7 @@ TEST_F(ComputerTurnTest, AnOrdinaryTurnRewritesTheLabelAndHandsBack) {
     numbers.push_back(0.1);  // the home-row advance
     numbers.insert(numbers.end(), 8, Piece(3));
     Draws draws(numbers);
+    form.lblScore(3).SetCaption("");
     form.ZAMPhase();
     EXPECT_EQ(form.PieceY(3, 1), 1);
     EXPECT_EQ(form.Image1(19).Top(), 400);

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QSet>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QTest>
@@ -53,7 +54,7 @@ TEST_F(Form1WindowTest, WindowAndControlsFollowTheLayoutInPixels) {
     EXPECT_EQ(form.lblScore(2).Caption(), "ZAM");
     EXPECT_EQ(form.lblScore(0).ForeColor(), platform::RGB(0, 192, 0));
     EXPECT_EQ(form.lblScore(3).ForeColor(), platform::RGB(0, 192, 192));
-    EXPECT_EQ(form.Timer1().Interval(), 2000);
+    EXPECT_EQ(form.Timer1().Interval(), 0) << "the music keeper waits for the turn loop";
 
     // Every picture the layout names is compiled in.
     for (const auto& spec : layout::Form1Controls) {
@@ -148,6 +149,48 @@ TEST_F(Form1WindowTest, CloseByTheUserEndsTheProgramAndUnloadsTheWindow) {
     EXPECT_EQ(end.ends, 1);
     EXPECT_FALSE(form.Loaded());
     platform::ProcessPendingEvents();
+}
+
+TEST_F(Form1WindowTest, ScoreLabelsFitTheirBoxesInLiberationSansUpToTheHighestScore) {
+    form.Show();
+    for (int i = 0; i < 4; ++i) {
+        QWidget* label = form.lblScore(i).Widget();
+        EXPECT_EQ(QFontInfo(label->font()).family(), "Liberation Sans");
+        // 16 arrivals and 16 captures: no score is wider than 96.
+        for (const char* caption : {"Score : 96", "Score : 88", "You", "ZAM"}) {
+            form.lblScore(i).SetCaption(caption);
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(caption), platform::TwipsToPixels(1095)) << caption;
+            EXPECT_EQ(label->width(), platform::TwipsToPixels(1095)) << caption << " keeps the layout's box";
+        }
+    }
+}
+
+// A piece covers only its own pixels: in the rest of its box the board and the grid
+// lines behind it show, on both home rows, where the grid runs through every box.
+TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothHomeRows) {
+    form.Show();
+    for (int i = 0; i < 32; ++i)
+        form.Image1(i).SetVisible(false);
+    const QImage board = form.Window()->grab().toImage();
+    const QColor grid(0, 100, 150);
+    for (int n : {0, 7, 15, 16, 23, 31}) {
+        form.Image1(n).SetVisible(true);
+        const QImage shot = form.Window()->grab().toImage();
+        form.Image1(n).SetVisible(false);
+        const QRect box = form.Image1(n).Widget()->geometry();
+        const QImage picture = form.Image1(n).GetPicture().toImage();
+        int grid_through = 0, wrong = 0;
+        for (int y = 0; y < box.height(); ++y) {
+            for (int x = 0; x < box.width(); ++x) {
+                const QPoint at = box.topLeft() + QPoint(x, y);
+                const bool own = qAlpha(picture.pixel(x, y)) == 255;
+                wrong += shot.pixelColor(at) != (own ? picture.pixelColor(x, y) : board.pixelColor(at));
+                grid_through += !own && board.pixelColor(at) == grid;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "piece image " << n;
+        EXPECT_GE(grid_through, 20) << "the grid lines show through the box of piece image " << n;
+    }
 }
 
 TEST_F(Form1WindowTest, GridSurvivesTheWindowBeingHiddenAndShownAgain) {

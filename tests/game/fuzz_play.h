@@ -73,7 +73,8 @@ public:
         purposeful_ = Chance(0.5);
         tally_ = {};
         pumps_ = 0;
-        close_at_ = close_next || Chance(close_odds) ? Below(400) + 1 : -1;
+        // A game chosen for a close is closed early enough that it cannot be over by then.
+        close_at_ = close_next || Chance(close_odds) ? Below(close_next ? 100 : 400) + 1 : -1;
         close_next = false;
         event_ = "the game window's set-up";
         try {
@@ -525,6 +526,7 @@ private:
     std::function<bool(const char*, int)> real_effects_ = platform::WavePlayer().play_sound;
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
+    platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
     platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep,
                                                        [this](int ms) { Sleep(ms); }};
     platform::Replace<std::function<double()>> rnd_{platform::Kernel().rnd,

@@ -47,10 +47,17 @@ TEST_F(GameEndTest, SurvivorsScoreTheHigherScoreWinsAndTheWinnersPiecesDanceInTu
     }
     form.Score(0) = 12;
     form.Score(1) = 8;
+    // The animation waits for the next frame after each frame's worth of passes: one pump.
     std::vector<int> tops;
-    harness.watch = [&](game::Form1& f) { tops.push_back(f.lblWinorLose().Top()); };
-    for (int i = 0; i < 15; ++i)
-        harness.Then([](game::Form1&) {});
+    int jumped_by_the_first_frame = 0;
+    harness.watch = [&](game::Form1& f) {
+        tops.push_back(f.lblWinorLose().Top());
+        if (tops.size() == 1) {
+            for (int n = 0; n < 16; ++n)
+                jumped_by_the_first_frame += f.Image1(16 + n).Visible();
+        }
+    };
+    harness.Then([](game::Form1&) {});
     harness.Then(GameHarness::ClickOk());
     form.GameEnd();
 
@@ -69,23 +76,24 @@ TEST_F(GameEndTest, SurvivorsScoreTheHigherScoreWinsAndTheWinnersPiecesDanceInTu
     EXPECT_EQ(form.PieceY(2, 1), 0) << "rows are left as they were";
     EXPECT_EQ(form.ComputerPieces, 5) << "and so are the counters";
 
-    // Sixteen passes, OK at the last: pieces 1, 2, ..., 15 and then 0, each on its pass's cell.
-    EXPECT_EQ(random.draws(), 192u + 16 * 3);
-    for (int pass = 1; pass <= 16; ++pass) {
+    // Two frames of sixteen passes, OK seen at the second frame's wait: pieces 1, 2, ..., 15
+    // and then 0 in each, every one of them on the cell of its latest pass.
+    EXPECT_EQ(jumped_by_the_first_frame, 16) << "on every frame each of the winner's pieces has jumped, lost or not";
+    EXPECT_EQ(random.draws(), 192u + 32 * 3) << "no pass after OK";
+    for (int pass = 17; pass <= 32; ++pass) {
         int k = pass % 16;
-        EXPECT_TRUE(form.Image1(16 + k).Visible()) << "lost or not, every one of the winner's pieces";
+        EXPECT_TRUE(form.Image1(16 + k).Visible());
         EXPECT_EQ(form.Image1(16 + k).Left(), 400 * (pass % 16) + 105) << k;
         EXPECT_EQ(form.Image1(16 + k).Top(), 400 * (pass % 14)) << k;
     }
-    ASSERT_EQ(tops.size(), 16u);
-    for (int top : tops) {
-        EXPECT_GE(top, 2400);
-        EXPECT_LT(top, 2500);
-    }
+    ASSERT_EQ(tops.size(), 2u);
+    EXPECT_EQ(tops[0], 2499) << "the 16th pass jitters it to the bottom of its range";
+    EXPECT_EQ(tops[1], 2499);
+    EXPECT_GE(form.lblWinorLose().Top(), 2400);
     EXPECT_EQ(form.EndLoop, platform::False);
 }
 
-TEST_F(GameEndTest, LevelScoresAnimateThePlayersPiecesAndOkEndsAfterThePassInProgress) {
+TEST_F(GameEndTest, LevelScoresAnimateThePlayersPiecesAndOkEndsTheAnimationWithItsFrame) {
     for (int n = 0; n < 16; ++n)
         form.TakeOffForTest(n, 1);
     form.Score(0) = 10;  // 16 survivors make it 26
@@ -94,10 +102,13 @@ TEST_F(GameEndTest, LevelScoresAnimateThePlayersPiecesAndOkEndsAfterThePassInPro
     form.GameEnd();
     EXPECT_EQ(form.Score(0), 26);
     EXPECT_EQ(form.lblWinorLose().Caption(), "You Win.");
-    EXPECT_EQ(random.draws(), 192u + 3) << "one pass, the one that saw OK";
+    EXPECT_EQ(random.draws(), 192u + 16 * 3) << "one frame, the one whose wait saw OK";
+    EXPECT_EQ(harness.pumps(), 1);
     EXPECT_EQ(form.Image1(1).Left(), 400 * 1 + 105);
-    EXPECT_TRUE(form.Image1(1).Visible());
-    EXPECT_FALSE(form.Image1(2).Visible());
+    for (int n = 0; n < 16; ++n) {
+        EXPECT_TRUE(form.Image1(n).Visible());
+        EXPECT_FALSE(form.Image1(16 + n).Visible());
+    }
 }
 
 // The game window's close box ends the program wherever the game is; the program's

@@ -1,6 +1,8 @@
 // The player's move: every refusal at every edge, jumps, captures, arrivals,
 // and input that comes in the wrong phase.
 
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -12,6 +14,8 @@ class PlayerTurnTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form.Show();
+        // As the turn loop does: drawing reaches the screen only once the window is on it.
+        form.WaitUntilExposed();
         form.MoveValues.Fill(4);
     }
     void TearDown() override { form.Unload(); }
@@ -62,6 +66,7 @@ TEST_F(PlayerTurnTest, MovesStopAtTheBoardsEdgesExceptUpwards) {
     ExpectRefused(3, 5, "left from column 3 would pass column 0");
     Try(4, 5, game::MoveLeft);
     ExpectMoved(0, 5, "left from column 4");
+    form.lblScore(1).SetCaption("");
     Try(5, 5, game::MoveUp);
     ExpectMoved(5, 1, "up from row 5");
     EXPECT_EQ(form.lblScore(1).Caption(), "Score : 0") << "rewritten even without points";
@@ -112,14 +117,41 @@ TEST_F(PlayerTurnTest, OnlyTheLandingCellCountsOwnPiecesBlockEnemiesAreCaptured)
     EXPECT_EQ(sounds.effects, (std::vector<std::string>{"zam1.wav", "zam4.wav"}));
 }
 
+// Records the areas of a window that are repainted.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* window) { window->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
 TEST_F(PlayerTurnTest, LandingOnAnEnemyOnRowZeroScoresSixAndIsSeenBeforeItLeaves) {
     std::vector<std::pair<bool, int>> seen;  // the image during the value display
     testing_support::RecordedSleep watching;
+    PaintWatch paints(form.Window());
+    const QRect piece = form.Image1(0).Widget()->geometry();
+    QRect piece_at_rest;
+    bool repainted_before_the_pause = false;
     platform::Replace<std::function<void(int)>> look(platform::Kernel().sleep, [&](int ms) {
         seen.emplace_back(form.Image1(0).Visible(), form.Image1(0).Top());
         watching.pauses.push_back(ms);
+        if (ms == 1000) {
+            // Nothing is painted during the pause: the window must already show the piece gone.
+            repainted_before_the_pause = paints.painted.contains(piece_at_rest);
+        } else {
+            piece_at_rest = form.Image1(0).Widget()->geometry();
+            paints.painted = QRegion();
+        }
     });
     Try(3, 4, game::MoveUp);
+    EXPECT_NE(piece_at_rest, piece);
+    EXPECT_TRUE(repainted_before_the_pause) << "the piece must be gone from the screen during the pause";
     EXPECT_EQ(sounds.effects, (std::vector<std::string>{"zam1.wav", "zam4.wav", "zam2.wav"}));
     EXPECT_EQ(form.Score(0), 6);
     EXPECT_EQ(form.PlayerPieces, 15);

@@ -1,4 +1,4 @@
-// Games without a window: the same rules as the game window, reproducible from a seed.
+// The scripted player of the games without a window (the golden games play them whole).
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,26 +21,6 @@ private:
     std::mt19937_64 generator_;
     platform::Replace<std::function<double()>> rnd_;
 };
-
-TEST(SelfPlay, GamesEndOnTheRulesAndRepeatFromTheSameSeed) {
-    std::vector<game::SelfPlayResult> first, second;
-    for (auto* results : {&first, &second}) {
-        SeededRandom random(7);
-        for (int g = 0; g < 20; ++g)
-            results->push_back(game::PlaySelfGame(g % 2 ? 30 : 10));
-    }
-    for (std::size_t g = 0; g < first.size(); ++g) {
-        const auto& r = first[g];
-        EXPECT_EQ(r.player_score, second[g].player_score);
-        EXPECT_EQ(r.computer_score, second[g].computer_score);
-        EXPECT_EQ(r.turns, second[g].turns);
-        EXPECT_EQ(r.winner, r.computer_score > r.player_score ? game::ComputerSide : game::PlayerSide);
-        // Every point is a capture, an arrival (5) or a survivor; 32 pieces in all.
-        EXPECT_LE(r.player_score + r.computer_score, 32 * 5);
-        EXPECT_GE(r.player_score + r.computer_score, r.captures);
-        EXPECT_GT(r.turns, 16) << "no side can lose 16 pieces in fewer moves";
-    }
-}
 
 TEST(SelfPlay, TheScriptedPlayerTakesTheMoveThatScoresMost) {
     SeededRandom random(3);

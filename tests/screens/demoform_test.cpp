@@ -1,5 +1,6 @@
 // The opening demo: its window, the tick table of its animation and the keys that silence it.
 
+#include <QFontInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -52,6 +53,13 @@ TEST_F(DemoformTest, BorderlessWindowCentredWithEveryStrokeInsideTheLogosBand) {
     }
     // The year label keeps its corner clear of the strokes.
     EXPECT_FALSE(demo.Line1(19).Widget()->geometry().intersects(demo.Label1().Widget()->geometry()));
+    // And the whole year lies inside the window with room to spare, in the serif it was laid out for.
+    QWidget* year = demo.Label1().Widget();
+    EXPECT_EQ(QFontInfo(year->font()).family(), "Liberation Serif");
+    EXPECT_TRUE(QFontInfo(year->font()).bold());
+    const QRect ink = year->fontMetrics().boundingRect("2000").translated(year->pos() + QPoint(0, year->fontMetrics().ascent()));
+    EXPECT_GE(window->width() - ink.right(), 8) << "right margin of the year";
+    EXPECT_GE(window->height() - (year->y() + year->fontMetrics().height()), 2) << "the year's foot";
 }
 
 TEST_F(DemoformTest, TickTableDrawsTheNameBesideTheMovingFigureAndHidesOnTheTwentyFourthTick) {

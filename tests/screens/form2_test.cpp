@@ -1,6 +1,8 @@
 // The title window on its own: its look, Alt+S, and the two kinds of close.
 
 #include <QAccessible>
+#include <QApplication>
+#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <string>
@@ -76,15 +78,70 @@ TEST_F(Form2Test, CloseBoxStopsTheMusicAndEndsTheProgramWhileTheProgramsOwnUnloa
     EXPECT_EQ(sounds.commands, std::vector<std::string>{"close Midi"});
 }
 
-TEST_F(Form2Test, AScreenReaderAnnouncesEveryChoiceOfTheTitleWindow) {
+TEST_F(Form2Test, AScreenReaderAnnouncesEveryChoiceAndTheMusicSwitchAsPressedOrNot) {
     title.Show();
     EXPECT_EQ(title.Command1().Widget()->accessibleName(), "Start");
     EXPECT_EQ(title.Option1(0).Widget()->accessibleName(), "Easy");
     EXPECT_EQ(title.Option1(1).Widget()->accessibleName(), "Hard");
     QAccessibleInterface* music = QAccessible::queryAccessibleInterface(title.Image1().Widget());
     ASSERT_NE(music, nullptr);
-    EXPECT_EQ(music->role(), QAccessible::Button) << "the music switch is a button";
-    EXPECT_EQ(music->text(QAccessible::Name), "Music on or off");
+    EXPECT_EQ(music->role(), QAccessible::Button) << "a button that can be pressed or not: a toggle";
+    EXPECT_EQ(music->text(QAccessible::Name), "Music");
+    EXPECT_TRUE(music->state().checkable);
+    EXPECT_TRUE(music->state().checked) << "the music is on";
+    const qint64 picture = title.Image1().GetPicture().cacheKey();
+    QTest::mouseClick(title.Image1().Widget(), Qt::LeftButton);
+    EXPECT_FALSE(music->state().checked) << "switched off";
+    EXPECT_EQ(title.Image1().GetPicture().cacheKey(), picture) << "the icon itself does not change";
+
+    // The next showing tells the state the switch was left in.
+    title.Unload();
+    title.Show();
+    music = QAccessible::queryAccessibleInterface(title.Image1().Widget());
+    EXPECT_FALSE(music->state().checked);
+}
+
+TEST_F(Form2Test, TheKeyboardAloneWalksTheTabOrderChoosesAndStartsAndTheFocusShows) {
+    title.Show();
+    QWidget* window = title.Window();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    auto look = [](const platform::Control& c) { return c.Widget()->grab().toImage(); };
+    const QImage logo_focused = look(title.Picture1());
+    EXPECT_EQ(QApplication::focusWidget(), title.Picture1().Widget());
+
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), title.Option1(0).Widget());
+    EXPECT_NE(look(title.Picture1()), logo_focused) << "the focus frame leaves the logo";
+    const QImage easy_focused = look(title.Option1(0));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), title.Option1(1).Widget()) << "each option is a tab stop";
+    EXPECT_TRUE(title.Option1(1).Value()) << "the option the keyboard comes to is chosen";
+    EXPECT_FALSE(title.Option1(0).Value());
+    EXPECT_NE(look(title.Option1(0)), easy_focused) << "the focus shows on the option that has it";
+    press(Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), title.Option1(0).Widget()) << "arrows move within the group";
+    EXPECT_TRUE(title.Option1(0).Value());
+    press(Qt::Key_Right);
+    EXPECT_TRUE(title.Option1(1).Value());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), title.Command1().Widget());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), title.Picture1().Widget()) << "the order wraps round";
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), title.Command1().Widget()) << "Shift+Tab walks it backwards";
+    const QImage start_focused = look(title.Command1());
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), title.Option1(1).Widget());
+    EXPECT_NE(look(title.Command1()), start_focused) << "the focus shows on Start";
+    press(Qt::Key_Tab);
+    press(Qt::Key_Space);
+    for (int waited = 0; waited < 2000 && title.Visible(); waited += 10)
+        QTest::qWait(10);
+    EXPECT_FALSE(title.Visible()) << "Space presses the focused Start button";
+    EXPECT_EQ(screens::ComputerTries, 30);
 }
 
 }  // namespace

@@ -27,9 +27,11 @@ TEST_F(ScreenSequenceTest, DemoOnceThenTitleAndGameByTurnsWithTheChoiceMadeAfres
     EXPECT_EQ(run.demo.DemoTick, 24) << "the whole animation, once";
     EXPECT_FALSE(run.demo.Loaded() || run.title.Loaded() || run.game.Loaded());
     EXPECT_EQ(run.ends, 0) << "the program's own unloading of the windows does not end it";
-    // Each title starts its tune; Start leaves it playing until the game's set-up closes it.
-    EXPECT_EQ(run.sounds.tunes,
-              (Log{"zam.mid", "zaming.mid", "zam.mid", "zaming.mid", "zam.mid", "zaming.mid"}));
+    EXPECT_EQ(run.random.seeds(), 3) << "each game seeds the random numbers afresh";
+    // Each title starts its tune; Start leaves it playing until the game's set-up closes it;
+    // the music keeper's first tick plays the game tune and the end of the game its fanfare.
+    EXPECT_EQ(run.sounds.tunes, (Log{"zam.mid", "zaming.mid", "endzam.mid", "zam.mid", "zaming.mid", "endzam.mid",
+                                     "zam.mid", "zaming.mid", "endzam.mid"}));
     ASSERT_GE(run.sounds.commands.size(), 4u);
     EXPECT_EQ(run.sounds.commands[3], "close Midi");
 }
@@ -53,9 +55,10 @@ TEST_F(ScreenSequenceTest, MusicIconRestartsTheTitleTuneAndSilenceLastsThroughGa
     screens::ShowTitleThenGame(run.title, run.game);
     screens::ShowTitleThenGame(run.title, run.game);
     EXPECT_EQ(screens::MusicOff, platform::True);
-    // The title tune until the click; then only the two games' set-ups close the device:
-    // neither the music keeper nor the third title starts anything.
-    EXPECT_EQ(commands, (Log{"close Midi", open, "play Midi", "close Midi", "close Midi", "close Midi"}));
+    // The title tune until the click; then only each game's set-up and its end close the
+    // device: neither the music keeper, nor the fanfare, nor the third title starts anything.
+    EXPECT_EQ(commands, (Log{"close Midi", open, "play Midi", "close Midi", "close Midi", "close Midi",
+                             "close Midi", "close Midi"}));
 }
 
 TEST_F(ScreenSequenceTest, TitleCloseBoxEndsTheProgramBeforeAnyGameWithTheMusicStopped) {

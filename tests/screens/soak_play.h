@@ -115,6 +115,7 @@ private:
     bool ended_ = false;
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
+    platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
     platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep, [](int) {}};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
 };

@@ -4,7 +4,8 @@
 //   ZAM_MIXER_TRACE=FILE  each tune handed to the synthesizer, started and halted, and the
 //                         closing of the audio device, one line each: "<ms> load <tune> <bytes>",
 //                         "<ms> play <tune>", "<ms> halt", "<ms> close", and each pause
-//                         of the main thread (a step of a move's value display): "<ms> pause".
+//                         of the main thread (a step of a move's value display): "<ms> pause",
+//                         followed by "<ms> long-pause" when it lasts half a second or more.
 //   ZAM_FAST_PAUSES=1     the pauses of the program's main thread take no time, so that
 //                         a whole game played through the window fits in a test. Only the
 //                         game's own pauses are skipped; the audio thread keeps its pace.
@@ -63,10 +64,13 @@ bool OnMainThread() {
 }
 
 // Every pause of the main thread is traced; with fast pauses it is also skipped.
-bool SkipPause() {
+// A pause of half a second or more (a piece's arrival) is also traced as "long-pause".
+bool SkipPause(const timespec* request) {
     if (!OnMainThread())
         return false;
     Trace("pause");
+    if (request && request->tv_sec * 1000 + request->tv_nsec / 1000000 >= 500)
+        Trace("long-pause");
     return fast_pauses;
 }
 
@@ -100,14 +104,14 @@ void Mix_CloseAudio(void) {
 
 int nanosleep(const timespec* request, timespec* remaining) {
     static auto real = Real<int (*)(const timespec*, timespec*)>("nanosleep");
-    if (SkipPause())
+    if (SkipPause(request))
         return 0;
     return real(request, remaining);
 }
 
 int clock_nanosleep(clockid_t clock, int flags, const timespec* request, timespec* remaining) {
     static auto real = Real<int (*)(clockid_t, int, const timespec*, timespec*)>("clock_nanosleep");
-    if (flags == 0 && SkipPause())
+    if (flags == 0 && SkipPause(request))
         return 0;
     return real(clock, flags, request, remaining);
 }
