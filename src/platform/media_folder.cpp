@@ -20,9 +20,13 @@ bool HoldsMedia(const std::filesystem::path& folder) {
 std::filesystem::path FindMediaFolder(const std::filesystem::path& exe_dir) {
     if (HoldsMedia(exe_dir))
         return exe_dir;
-    std::filesystem::path installed = exe_dir / ".." / "share" / "zam";
-    if (HoldsMedia(installed))
-        return installed.lexically_normal();
+    // An installed copy: share/zam beside bin/, or Debian's games layout (/usr/games
+    // with its data in /usr/share/games/zam).
+    for (const char* below : {"zam", "games/zam"}) {
+        std::filesystem::path installed = exe_dir / ".." / "share" / below;
+        if (HoldsMedia(installed))
+            return installed.lexically_normal();
+    }
     return exe_dir;
 }
 

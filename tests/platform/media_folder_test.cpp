@@ -34,4 +34,11 @@ TEST_F(MediaFolderTest, PrefersMediaBesideTheExecutableThenTheInstalledShareFold
     EXPECT_EQ(platform::FindMediaFolder(root / "bin"), root / "bin");
 }
 
+TEST_F(MediaFolderTest, FindsTheGamesLayoutOfADebianInstall) {
+    fs::create_directories(root / "games");
+    fs::create_directories(root / "share" / "games" / "zam");
+    Touch(root / "share" / "games" / "zam" / "zaming.mid");
+    EXPECT_EQ(platform::FindMediaFolder(root / "games"), root / "share" / "games" / "zam");
+}
+
 }  // namespace
