@@ -35,6 +35,9 @@ fail() {
     exit 1
 }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+no_sanitizer_report() {
+    ! grep -E -q 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$WORK/zam.log" || fail "a sanitizer report"
+}
 
 mkdir -m 700 "$WORK/runtime"
 export XDG_RUNTIME_DIR="$WORK/runtime"
@@ -80,6 +83,7 @@ kill -TERM "$ZAM_PID"
 wait "$ZAM_PID"
 status=$?
 ZAM_PID=""
+no_sanitizer_report
 [ "$status" -eq 143 ] || fail "exit status $status after SIGTERM on Wayland, not the signal's 143"
 echo "natively on Wayland: the demo's window, then the title's; SIGTERM ended the program"
 
@@ -122,5 +126,6 @@ done
 wait "$ZAM_PID"
 status=$?
 ZAM_PID=""
+no_sanitizer_report
 [ "$status" -eq 0 ] || fail "exit status $status after the close on XWayland, not 0"
 echo "without the Wayland plugin, through XWayland: the demo, then the title; its close ended the program with status 0"
