@@ -21,6 +21,15 @@ x11-utils
 desktop-file-utils
 appstream
 "
+# The Debian package and its checks (tests/package/deb_test.sh), the manual pages, and the
+# game on a Wayland desktop (a headless weston with XWayland, Qt's Wayland plugin).
+PACKAGES="$PACKAGES
+pkgconf libx11-dev
+debhelper dpkg-dev fakeroot lintian
+man-db
+fonts-liberation2
+weston xwayland qt6-wayland
+"
 
 missing=""
 for p in $PACKAGES; do

@@ -104,8 +104,10 @@ start_zam() {
     : > "$TRACE"
     local driver="SDL_AUDIODRIVER=$AUDIO_DRIVER"
     [ "$AUDIO_DRIVER" = unset ] && driver="-u SDL_AUDIODRIVER"
+    # The program opens on this test's Xvfb whatever desktop the test is run from: the xcb
+    # platform, our DISPLAY, and no Wayland compositor to prefer.
     # shellcheck disable=SC2086
-    env $driver ZAM_MIXER_TRACE="$TRACE" LD_PRELOAD="$(preload_list)" \
+    env -u WAYLAND_DISPLAY $driver QT_QPA_PLATFORM=xcb DISPLAY="$DISPLAY" ZAM_MIXER_TRACE="$TRACE" LD_PRELOAD="$(preload_list)" \
         SDL_DISKAUDIOFILE="$WORK/sound.raw" "$@" "$ZAM" >"$ZAM_LOG" 2>&1 &
     ZAM_PID=$!
 }
