@@ -1020,8 +1020,7 @@ int main(int argc, char** argv) {
     bench::InitXThreads();
     platform::PrepareWindowSystem();  // as the game's main does
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|end|keeper|quiet [options]
-");
+        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|end|keeper|quiet [options]\n");
         return 64;
     }
     QApplication app(argc, argv);
