@@ -206,17 +206,25 @@ void MakeSynthesizer(int frame_rate) {
     if (synth)
         Mix_HookMusic(Render, nullptr);
     Device& device = State();
-    std::lock_guard lock(device.mutex);
-    device.settings = settings;
-    device.synth = synth;
-    device.state = synth ? Synth::Ready : Synth::Failed;
-    synth_failed = !synth;
-    const std::uint64_t waiting = device.waiting_play;
-    device.waiting_play = 0;
-    if (waiting && synth)
-        StartPlayer(device, waiting);
-    MarkEnded(synth ? 0 : waiting);
-    device.started.notify_all();
+    bool started = false;
+    {
+        std::lock_guard lock(device.mutex);
+        device.settings = settings;
+        device.synth = synth;
+        device.state = synth ? Synth::Ready : Synth::Failed;
+        synth_failed = !synth;
+        const std::uint64_t waiting = device.waiting_play;
+        device.waiting_play = 0;
+        started = waiting && synth;
+        if (started)
+            StartPlayer(device, waiting);
+        MarkEnded(synth ? 0 : waiting);
+        device.started.notify_all();
+    }
+    // The device may have rested while the sound font was read; only the sound thread
+    // may wake it, and a tune that waited for the synthesizer must be heard.
+    if (started)
+        audio::Post([] { audio::Ready(); });
 }
 
 // On the sound thread, under the device's mutex.
