@@ -281,6 +281,7 @@ Label::Label(QWidget* parent, const ControlSpec& spec)
 
 void Label::SetCaption(const std::string& caption) {
     caption_ = caption;
+    text_pixels_ = -1;
     if (auto* label = static_cast<QLabel*>(Widget())) {
         label->setText(QString::fromStdString(caption));
         Place();
@@ -292,7 +293,10 @@ QRect Label::PixelGeometry() const {
     auto* label = static_cast<QLabel*>(Widget());
     if (!label)
         return box;
-    int text = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    // Measured once a caption: the end animation moves the result banner hundreds of times a second.
+    if (text_pixels_ < 0)
+        text_pixels_ = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+    const int text = text_pixels_;
     if (text > box.width()) {
         int extra = text - box.width();
         box.setWidth(text);

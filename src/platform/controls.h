@@ -83,6 +83,7 @@ private:
     QRect PixelGeometry() const override;
     void ApplyColours();
     bool centred_;
+    mutable int text_pixels_ = -1;  // the caption's width, once measured
     std::string caption_;
     Rgb fore_;
     std::optional<Rgb> back_;
