@@ -12,7 +12,10 @@ source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/zam-deb.XXXXXX")
 XVFB_PID=""
 ZAM_PID=""
+# The clean-up must not decide the verdict: waiting for a killed program returns its
+# signal's status, which set -e would take for the script's.
 cleanup() {
+    set +e
     [ -n "$ZAM_PID" ] && kill -KILL "$ZAM_PID" 2>/dev/null && wait "$ZAM_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
     rm -rf "$work"
