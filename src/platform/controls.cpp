@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+#include <QStyle>
 #include <QRadioButton>
 #include <algorithm>
 #include <cmath>
@@ -31,6 +33,11 @@ protected:
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
             clicked();
     }
+
+private:
+    QPixmap picture_;
+    QString picture_text_;
+    bool picture_stale_ = true;
 };
 
 namespace {
@@ -163,16 +170,45 @@ protected:
     }
 };
 
+// A label keeps its painted caption as a picture: the result banner jitters on every
+// frame of the end's dance, and laying out its text anew each time would be wasted.
 class LabelWidget : public QLabel {
 public:
     using QLabel::QLabel;
     std::function<void()> clicked;
 
 protected:
+    void paintEvent(QPaintEvent*) override {
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels = (QSizeF(size()) * ratio).toSize();
+        if (picture_.size() != pixels || picture_text_ != text() || picture_stale_) {
+            picture_ = QPixmap(pixels);
+            picture_.setDevicePixelRatio(ratio);
+            picture_.fill(Qt::transparent);
+            // As a plain-text label without a frame draws itself; its background is filled apart.
+            QPainter painter(&picture_);
+            painter.setFont(font());
+            style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(),
+                                  text(), foregroundRole());
+            picture_text_ = text();
+            picture_stale_ = false;
+        }
+        QPainter painter(this);
+        painter.drawPixmap(0, 0, picture_);
+    }
+    void changeEvent(QEvent* event) override {
+        picture_stale_ = true;
+        QLabel::changeEvent(event);
+    }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
             clicked();
     }
+
+private:
+    QPixmap picture_;
+    QString picture_text_;
+    bool picture_stale_ = true;
 };
 
 class LineWidget : public QWidget {

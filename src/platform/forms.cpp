@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPaintEvent>
+#include <QPixmap>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -23,8 +25,13 @@ class FormWindow : public QWidget {
 public:
     FormWindow(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {}
 
+    // The lines drawn on the window, over its colour, kept in one picture: a repaint of a
+    // few small spots (the pieces dancing at the end) then copies those spots and draws no line.
+    QPixmap drawn;
+    std::size_t lines_in_drawn = 0;
+
 protected:
-    void paintEvent(QPaintEvent*) override { form_.Paint(*this); }
+    void paintEvent(QPaintEvent* event) override { form_.Paint(*this, event->region()); }
 
     void closeEvent(QCloseEvent* event) override {
         form_.CloseRequested();
@@ -127,7 +134,8 @@ void Form::CreateWindow() {
     QPalette palette = window_->palette();
     palette.setColor(QPalette::Window, QColor(spec_.back.r, spec_.back.g, spec_.back.b));
     window_->setPalette(palette);
-    window_->setAutoFillBackground(true);
+    // Every repaint covers the window with its picture of colour and lines.
+    window_->setAttribute(Qt::WA_OpaquePaintEvent);
     if (spec_.centred) {
         QRect screen = ScreenGeometry();
         window_->move(screen.center() - QPoint(window_->width() / 2, window_->height() / 2));
@@ -204,13 +212,29 @@ void Form::DrawLine(int x1, int y1, int x2, int y2, Rgb colour) {
         window_->update();
 }
 
-void Form::Paint(QWidget& surface) {
-    QPainter painter(&surface);
-    for (const DrawnLine& line : lines_) {
-        painter.setPen(QPen(QColor(line.colour.r, line.colour.g, line.colour.b), 1));
-        painter.drawLine(TwipsToPixels(line.x1), TwipsToPixels(line.y1), TwipsToPixels(line.x2),
-                         TwipsToPixels(line.y2));
+void Form::Paint(FormWindow& surface, const QRegion& spots) {
+    const qreal ratio = surface.devicePixelRatioF();
+    const QSize pixels = (QSizeF(surface.size()) * ratio).toSize();
+    if (surface.drawn.size() != pixels) {
+        surface.drawn = QPixmap(pixels);
+        surface.drawn.setDevicePixelRatio(ratio);
+        surface.drawn.fill(surface.palette().color(QPalette::Window));
+        surface.lines_in_drawn = 0;
     }
+    if (surface.lines_in_drawn < lines_.size()) {
+        QPainter painter(&surface.drawn);
+        for (std::size_t i = surface.lines_in_drawn; i < lines_.size(); ++i) {
+            const DrawnLine& line = lines_[i];
+            painter.setPen(QPen(QColor(line.colour.r, line.colour.g, line.colour.b), 1));
+            painter.drawLine(TwipsToPixels(line.x1), TwipsToPixels(line.y1), TwipsToPixels(line.x2),
+                             TwipsToPixels(line.y2));
+        }
+        surface.lines_in_drawn = lines_.size();
+    }
+    // Spot by spot: one copy of the whole picture, even clipped, would be shared out among threads.
+    QPainter painter(&surface);
+    for (const QRect& spot : spots)
+        painter.drawPixmap(spot, surface.drawn, QRectF(spot.topLeft() * ratio, spot.size() * ratio));
 }
 
 QWidget* Form::Window() const { return window_; }

@@ -99,7 +99,7 @@ private:
     void CreateWindow();
     void DestroyWindow();
     void CloseRequested();
-    void Paint(QWidget& surface);
+    void Paint(FormWindow& surface, const QRegion& spots);
 
     const WindowSpec& spec_;
     std::span<const ControlSpec> control_specs_;
