@@ -2,8 +2,6 @@
 
 #include "game/form1.h"
 
-#include <QWidget>
-
 #include "layout/form1_layout.h"
 #include "platform/kernel.h"
 
@@ -30,13 +28,8 @@ void Form1::ControlsCreated() {
     c_.Timer1->on_timer = [this] { Timer1_Timer(); };
     c_.Command1->on_click = [this] { Command1_Click(); };
     c_.Picture1->on_key_down = [this](int key, int shift) { Picture1_KeyDown(key, shift); };
-    for (int i = 0; i < 2 * PiecesPerSide; ++i) {
+    for (int i = 0; i < 2 * PiecesPerSide; ++i)
         c_.Image1[i]->on_click = [this, i] { Image1_Click(i); };
-        // A screen reader tells the pieces apart by side and number, counting from 1.
-        QWidget* piece = c_.Image1[i]->Widget();
-        QString name = piece->accessibleName() + QStringLiteral(" %1").arg(i % PiecesPerSide + 1);
-        c_.Image1[i]->SetAccessibleName(name.toStdString(), piece->accessibleDescription().toStdString());
-    }
     for (int i = 0; i < 4; ++i)
         c_.Image2[i]->on_click = [this, i] { Image2_Click(i); };
 }

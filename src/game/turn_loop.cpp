@@ -3,9 +3,9 @@
 #include <string>
 
 #include "game/form1.h"
+#include "globals/globals.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "screens/module1.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"
 
@@ -22,7 +22,7 @@ void Form1::Game() {
     Show();
     // The first tick of the music keeper starts the game tune, about two seconds from now.
     // Both are settled before any event is pumped, so that no tick finds another tune named.
-    screens::MidiFile = "zaming.mid";
+    globals::MidiFile = "zaming.mid";
     Timer1().SetInterval(2000);
     // The move value animation draws without pumping events: the window must be on screen first.
     WaitUntilExposed();

@@ -1,8 +1,8 @@
 #include "screens/form2.h"
 
+#include "globals/globals.h"
 #include "layout/form2_layout.h"
 #include "platform/kernel.h"
-#include "screens/module1.h"
 #include "sound/tx_midi.h"
 
 namespace screens {
@@ -32,22 +32,22 @@ void Form2::ControlsDestroyed() {
 }
 
 void Form2::Form_Load() {
-    Image1().SetToggle(MusicOff == platform::False);
+    Image1().SetToggle(globals::MusicOff == platform::False);
     sound::PlayMidi(TitleTune);
 }
 
 void Form2::Command1_Click() {
-    ComputerTries = Option1(0).Value() ? EasyTries : HardTries;
+    globals::ComputerTries = Option1(0).Value() ? EasyTries : HardTries;
     // Main's wait sees the window go and starts the game; the title tune plays on until the game stops it.
     Hide();
 }
 
 void Form2::Image1_Click() {
-    MusicOff = static_cast<platform::Boolean>(~MusicOff);
-    Image1().SetToggle(MusicOff == platform::False);
+    globals::MusicOff = static_cast<platform::Boolean>(~globals::MusicOff);
+    Image1().SetToggle(globals::MusicOff == platform::False);
     sound::StopMidi();
     // Switching the music back on starts the title tune again from its beginning.
-    if (MusicOff == platform::False)
+    if (globals::MusicOff == platform::False)
         sound::PlayMidi(TitleTune);
 }
 

@@ -1,7 +1,5 @@
 #include "screens/module1.h"
 
-#include <QTimer>
-
 #include "game/form1.h"
 #include "platform/events.h"
 #include "platform/forms.h"
@@ -55,7 +53,7 @@ void Main() {
     // while the demo runs, so that the title's music starts with the window. That starts
     // a moment after the demo window, which is on screen within about 50 ms of this, so
     // that the two do not compete for the processor.
-    QTimer::singleShot(100, [] { sound::PrepareMidi(); });
+    platform::RunLater(100, [] { sound::PrepareMidi(); });
     ShowDemo(demoform);
     for (;;)
         ShowTitleThenGame(form2, form1);

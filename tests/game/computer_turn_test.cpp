@@ -5,7 +5,7 @@
 
 #include "fixtures.h"
 #include "game/computer_choice.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 
 namespace game {
 // Failed comparisons name the move.
@@ -158,7 +158,7 @@ TEST(ComputerChoice, ForwardAdvanceTriesDownThenOneSideByColumn) {
 class ComputerTurnTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        screens::ComputerTries = 10;
+        globals::ComputerTries = 10;
         form.Show();
         form.MoveValues.Fill(1);
         form.Phase = 2;

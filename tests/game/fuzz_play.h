@@ -24,11 +24,11 @@
 
 #include "game/form1.h"
 #include "game/self_play.h"
+#include "globals/globals.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
 #include "platform/seam.h"
 #include "platform/waveplayer.h"
-#include "screens/module1.h"
 
 namespace testing_support {
 
@@ -67,7 +67,7 @@ public:
         const long game = figures_.games++;
         game_rng_.seed(seed_ * 1000003u + static_cast<std::uint64_t>(game));
         input_rng_.seed(~seed_ * 7919u + static_cast<std::uint64_t>(game));
-        screens::ComputerTries = Chance(0.5) ? 10 : 30;
+        globals::ComputerTries = Chance(0.5) ? 10 : 30;
         // Half the games are played by a player who mostly means it, so that the player wins
         // now and then and the end animation moves the player's pieces too.
         purposeful_ = Chance(0.5);

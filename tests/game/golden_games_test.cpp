@@ -12,7 +12,7 @@
 #include "fixtures.h"
 #include "game/self_play.h"
 #include "game_harness.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ struct Outcome {
 // One game in the game window: at each pump the player clicks the piece and the direction
 // the script chooses, and OK at the end.
 Outcome PlayInTheWindow(const GoldenGame& g) {
-    screens::ComputerTries = static_cast<platform::Integer>(g.tries);
+    globals::ComputerTries = static_cast<platform::Integer>(g.tries);
     SeededRandom random(g.seed);
     testing_support::RecordedSleep sleep;
     testing_support::RecordedSounds sounds;
