@@ -39,13 +39,13 @@ std::vector<game::GameState> ComputerPositions(game::Integer tries, int games) {
     for (int g = 0; g < games; ++g) {
         game::GameState state;
         game::SilentView view;
-        game::NewGame(state, view);
+        game::Init(state, view);
         for (int turn = 0; turn < 100000 && !game::GameOver(state); ++turn) {
             game::Integer direction = game::ScriptedPlayerChoice(state);
-            if (!game::PlayerMove(state, direction, view) || game::GameOver(state))
+            if (!game::MoveYourChr(state, direction, view) || game::GameOver(state))
                 break;
             positions.push_back(state);
-            game::ComputerMoveTurn(state, game::ChooseComputerMove(state, tries), view);
+            game::ZAMPhase(state, tries, view);
         }
     }
     return positions;

@@ -20,7 +20,7 @@ void Form1::Init() {
         Image1(n + PiecesPerSide).SetPicture(Image0(ComputerSide).GetPicture());
     }
 
-    NewGame(*this, *this);
+    game::Init(*this, *this);
 
     DrawLines();
 }

@@ -18,6 +18,7 @@ public:
     Form1();
 
     // ---- The board ------------------------------------------------------------
+    // A new game in the window: the piece pictures, the rules' Init of the state, the grid.
     void Init();
     // Places (X >= 0) or hides (X < 0) the image of piece Param of side Mode; with
     // Mode 2 or more, shows the selection marker on cell (X, Y) when Param is -1 and
@@ -26,12 +27,9 @@ public:
     void DrawLines();
 
     // ---- The turns --------------------------------------------------------------
-    // The turn loop: the player's moves arrive as events, the computer answers at once.
+    // The turn loop: the player's moves arrive as events and call MoveYourChr; the
+    // computer answers at once with ZAMPhase. Both are the rules' own (rules.h).
     void Game();
-    // Moves the chosen piece in direction I (0 up, 1 right, 2 down, 3 left) when the rules allow.
-    void MoveYourChr(Integer I);
-    // The computer's whole turn: chooses, plays and scores its move, then hands back.
-    void ZAMPhase();
     // The landing cell's value V rises over cell (XX, YY), brightening and fading.
     void PrintMoveValue(Integer XX, Integer YY, Integer V) override;
     // Scores the survivors, shows the result and lets the winner's pieces dance until OK.

@@ -19,7 +19,7 @@ void Form1::Image1_Click(int Index) {
 
 void Form1::Image2_Click(int Index) {
     if (Phase == 1)
-        MoveYourChr(static_cast<Integer>(Index));
+        MoveYourChr(*this, static_cast<Integer>(Index), *this);
 }
 
 void Form1::Picture1_KeyDown(int KeyCode, int /*Shift*/) {
@@ -27,14 +27,12 @@ void Form1::Picture1_KeyDown(int KeyCode, int /*Shift*/) {
     if (Phase != 1)
         return;
     switch (KeyCode) {
-    case platform::KeyLeft: MoveYourChr(MoveLeft); break;
-    case platform::KeyUp: MoveYourChr(MoveUp); break;
-    case platform::KeyRight: MoveYourChr(MoveRight); break;
-    case platform::KeyDown: MoveYourChr(MoveDown); break;
+    case platform::KeyLeft: MoveYourChr(*this, MoveLeft, *this); break;
+    case platform::KeyUp: MoveYourChr(*this, MoveUp, *this); break;
+    case platform::KeyRight: MoveYourChr(*this, MoveRight, *this); break;
+    case platform::KeyDown: MoveYourChr(*this, MoveDown, *this); break;
     default: break;
     }
 }
-
-void Form1::MoveYourChr(Integer I) { PlayerMove(*this, I, *this); }
 
 }  // namespace game

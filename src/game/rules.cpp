@@ -28,7 +28,7 @@ void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view) {
 
 }  // namespace
 
-void NewGame(GameState& s, MoveView& view) {
+void Init(GameState& s, MoveView& view) {
     for (Integer n = 0; n < PiecesPerSide; ++n) {
         view.Locate(n, PlayerHomeRow, PlayerSide, n);
         view.Locate(n, ComputerHomeRow, ComputerSide, n);
@@ -52,7 +52,7 @@ void NewGame(GameState& s, MoveView& view) {
     s.ComputerPieces = PiecesPerSide;
 }
 
-bool PlayerMove(GameState& s, Integer I, MoveView& view) {
+bool MoveYourChr(GameState& s, Integer I, MoveView& view) {
     const Integer n = s.Selected;
     // Never move a piece that is not on the board: its cell would lie outside the board's arrays.
     if (n < 0 || n >= PiecesPerSide || !s.OnBoard(n, PlayerSide))
@@ -112,7 +112,8 @@ bool PlayerMove(GameState& s, Integer I, MoveView& view) {
     return true;
 }
 
-void ComputerMoveTurn(GameState& s, const ComputerMove& move, MoveView& view) {
+void ZAMPhase(GameState& s, Integer tries, MoveView& view) {
+    const ComputerMove move = ChooseComputerMove(s, tries);
     if (move.piece < 0 || !s.OnBoard(move.piece, ComputerSide)) {
         // Only an inconsistent board leaves the computer without a move; hand the turn back.
         s.Phase = 0;

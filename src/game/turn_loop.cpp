@@ -36,7 +36,7 @@ void Form1::Game() {
                 platform::WaitForEvents();
             } while (Phase < 2);
         } else if (Phase >= 2) {
-            ZAMPhase();
+            ZAMPhase(*this, globals::ComputerTries, *this);
         }
     }
 

@@ -26,7 +26,7 @@ TEST(SelfPlay, TheScriptedPlayerTakesTheMoveThatScoresMost) {
     SeededRandom random(3);
     game::GameState s;
     game::SilentView view;
-    game::NewGame(s, view);
+    game::Init(s, view);
     s.MoveValues.Fill(2);
     s.PieceX(9, 1) = 5;  // a capture two cells right of piece 3 ...
     s.PieceY(9, 1) = 6;
