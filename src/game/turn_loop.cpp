@@ -27,15 +27,15 @@ void Form1::Game() {
     // The move value animation draws without pumping events: the window must be on screen first.
     WaitUntilExposed();
 
-    while (Phase >= 0) {
+    while (Phase > PhaseGameOver) {
         if (GameOver(*this))
-            Phase = -1;
-        if (Phase == 0 || Phase == 1) {
+            Phase = PhaseGameOver;
+        if (Phase == PhaseChoosePiece || Phase == PhasePieceChosen) {
             // The player's clicks and keys arrive inside the pump and move Phase on.
             do {
                 platform::WaitForEvents();
-            } while (Phase < 2);
-        } else if (Phase >= 2) {
+            } while (Phase < PhaseComputer);
+        } else if (Phase >= PhaseComputer) {
             ZAMPhase(*this, globals::ComputerTries, *this);
         }
     }
