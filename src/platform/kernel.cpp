@@ -31,7 +31,7 @@ void RealSleep(int milliseconds) {
 void RealRandomize() {
     auto now = std::chrono::system_clock::now().time_since_epoch().count();
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    Generator().seed(static_cast<std::uint64_t>(now) ^ (static_cast<std::uint64_t>(ticks) << 1));
+    Seed(static_cast<std::uint64_t>(now) ^ (static_cast<std::uint64_t>(ticks) << 1));
 }
 
 double RealRnd() {
@@ -60,6 +60,7 @@ void Sleep(int milliseconds) {
     Kernel().sleep(milliseconds);
 }
 void Randomize() { Kernel().randomize(); }
+void Seed(std::uint64_t n) { Generator().seed(n); }
 double Rnd() { return Kernel().rnd(); }
 
 int RandomBelow(int n) { return static_cast<int>(std::floor(n * Rnd())); }

@@ -6,8 +6,8 @@
 
 #include <QTest>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
-#include <random>
 
 #include "fixtures.h"
 #include "game/self_play.h"
@@ -56,17 +56,14 @@ constexpr GoldenGame Golden[] = {
 class SeededRandom {
 public:
     explicit SeededRandom(unsigned seed)
-        : seed_(seed), rnd_(platform::Kernel().rnd, [this] { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }),
-          randomize_(platform::Kernel().randomize, [this] {
-              generator_.seed(seed_);
+        : seed_(seed), randomize_(platform::Kernel().randomize, [this] {
+              platform::Seed(seed_);
               ++seeds;
           }) {}
     int seeds = 0;
 
 private:
     unsigned seed_;
-    std::mt19937_64 generator_;
-    platform::Replace<std::function<double()>> rnd_;
     platform::Replace<std::function<void()>> randomize_;
 };
 
