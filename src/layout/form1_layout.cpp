@@ -49,7 +49,7 @@ const platform::WindowSpec Form1Window{
 
 // The first control of the table lies on top of the ones after it: the result
 // banner over the pieces, the selection marker over the piece it frames.
-const std::array<ControlSpec, 48> Form1Controls{{
+const ControlSpec Form1Table[] = {
     // The music keeper: the turn loop starts it once the game tune is named.
     {.kind = ControlKind::Timer, .name = "Timer1", .interval = 0},
     {.kind = ControlKind::CommandButton, .name = "Command1", .left = 8160, .top = 5520, .width = 855, .height = 375,
@@ -96,6 +96,7 @@ const std::array<ControlSpec, 48> Form1Controls{{
      .height = 600, .picture = "piece_computer.png"},
     {.kind = ControlKind::Image, .name = "Image0", .index = 0, .left = 7080, .top = 2040, .width = 450,
      .height = 600, .picture = "piece_player.png"},
-}};
+};
+const std::span<const ControlSpec> Form1Controls{Form1Table};
 
 }  // namespace layout

@@ -172,7 +172,6 @@ void Form::CloseRequested() {
 void Form::DestroyWindow() {
     if (!window_)
         return;
-    ControlsDestroyed();
     controls_.clear();
     lines_.clear();
     window_->hide();

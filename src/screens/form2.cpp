@@ -16,19 +16,8 @@ constexpr platform::Integer HardTries = 30;
 Form2::Form2() : platform::Form(layout::Form2Window, layout::Form2Controls) {}
 
 void Form2::ControlsCreated() {
-    c_.Picture1 = &Get<platform::PictureBox>("Picture1");
-    c_.Image1 = &Get<platform::Image>("Image1");
-    c_.Label1 = &Get<platform::Label>("Label1");
-    for (int i = 0; i < 2; ++i)
-        c_.Option1[i] = &Get<platform::OptionButton>("Option1", i);
-    c_.Command1 = &Get<platform::CommandButton>("Command1");
-
-    c_.Command1->on_click = [this] { Command1_Click(); };
-    c_.Image1->on_click = [this] { Image1_Click(); };
-}
-
-void Form2::ControlsDestroyed() {
-    c_ = Controls{};
+    Command1().on_click = [this] { Command1_Click(); };
+    Image1().on_click = [this] { Image1_Click(); };
 }
 
 void Form2::Form_Load() {
