@@ -55,6 +55,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "../tests/seam.h"
 #include "bench_support.h"
 #include "game/form1.h"
 #include "game/self_play.h"
@@ -62,7 +63,6 @@
 #include "platform/audio_device.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 #include "platform/sequencer.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"

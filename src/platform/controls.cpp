@@ -163,18 +163,6 @@ protected:
     }
 };
 
-class LabelWidget : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void()> clicked;
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
-            clicked();
-    }
-};
-
 class LineWidget : public QWidget {
 public:
     using QWidget::QWidget;
@@ -236,7 +224,6 @@ void Control::Place() {
         widget_->setGeometry(PixelGeometry());
 }
 
-void Control::SetLeft(int twips) { Move(twips, top_); }
 void Control::SetTop(int twips) { Move(left_, twips); }
 
 void Control::Move(int left, int top) {
@@ -266,15 +253,11 @@ void Control::Refresh() {
 Label::Label(QWidget* parent, const ControlSpec& spec)
     : Control(spec), centred_(spec.centred), caption_(spec.caption ? spec.caption : ""),
       fore_(spec.fore.value_or(Rgb{})), back_(spec.back) {
-    auto* label = new LabelWidget(QString::fromStdString(caption_), parent);
+    auto* label = new QLabel(QString::fromStdString(caption_), parent);
     label->setFont(FontOf(spec));
     label->setWordWrap(false);
     label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
-    label->clicked = [this] {
-        if (on_click)
-            on_click();
-    };
     Attach(label);
     ApplyColours();
 }
@@ -377,18 +360,7 @@ PictureBox::PictureBox(QWidget* parent, const ControlSpec& spec)
         if (on_key_down)
             on_key_down(key, shift);
     };
-    box->clicked = [this] {
-        if (on_click)
-            on_click();
-    };
     Attach(box);
-}
-
-bool PictureBox::HasFocus() const { return Widget() && Widget()->hasFocus(); }
-
-void PictureBox::SetFocus() {
-    if (Widget())
-        Widget()->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- CommandButton ---------------------------------------------------------
@@ -433,10 +405,6 @@ OptionButton::OptionButton(QWidget* parent, const ControlSpec& spec)
     }
     palette.setColor(QPalette::WindowText, ToQColor(spec.fore.value_or(Rgb{})));
     button->setPalette(palette);
-    QObject::connect(button, &QRadioButton::clicked, button, [this] {
-        if (on_click)
-            on_click();
-    });
     Attach(button);
 }
 
@@ -445,15 +413,10 @@ bool OptionButton::Value() const {
     return button && button->isChecked();
 }
 
-void OptionButton::SetValue(bool selected) {
-    if (auto* button = static_cast<QRadioButton*>(Widget()))
-        button->setChecked(selected);
-}
-
 // ---- LineSegment -----------------------------------------------------------
 
 LineSegment::LineSegment(QWidget* parent, const ControlSpec& spec)
-    : Control(spec), x1_(spec.x1), y1_(spec.y1), x2_(spec.x2), y2_(spec.y2), colour_(spec.fore.value_or(Rgb{})) {
+    : Control(spec), x1_(spec.x1), y1_(spec.y1), x2_(spec.x2), y2_(spec.y2) {
     left_ = std::min(x1_, x2_);
     top_ = std::min(y1_, y2_);
     width_ = std::abs(x2_ - x1_);
@@ -463,7 +426,7 @@ LineSegment::LineSegment(QWidget* parent, const ControlSpec& spec)
     QRect box = PixelGeometry();
     line->from = QPoint(TwipsToPixels(x1_), TwipsToPixels(y1_)) - box.topLeft();
     line->to = QPoint(TwipsToPixels(x2_), TwipsToPixels(y2_)) - box.topLeft();
-    line->colour = ToQColor(colour_);
+    line->colour = ToQColor(spec.fore.value_or(Rgb{}));
     Attach(line);
 }
 
@@ -476,10 +439,10 @@ QRect LineSegment::PixelGeometry() const {
 
 // ---- Shape -----------------------------------------------------------------
 
-Shape::Shape(QWidget* parent, const ControlSpec& spec) : Control(spec), colour_(spec.fore.value_or(Rgb{})) {
+Shape::Shape(QWidget* parent, const ControlSpec& spec) : Control(spec) {
     auto* shape = new ShapeWidget(parent);
     shape->setAttribute(Qt::WA_TransparentForMouseEvents);
-    shape->colour = ToQColor(colour_);
+    shape->colour = ToQColor(spec.fore.value_or(Rgb{}));
     Attach(shape);
 }
 

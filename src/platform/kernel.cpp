@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <random>
 #include <thread>
-#include <vector>
 
 #include "platform/events.h"
 
@@ -16,11 +15,6 @@ namespace {
 std::mt19937_64& Generator() {
     static std::mt19937_64 generator;
     return generator;
-}
-
-std::vector<std::function<void()>>& EndWork() {
-    static std::vector<std::function<void()>> work;
-    return work;
 }
 
 void RealSleep(int milliseconds) {
@@ -40,9 +34,6 @@ double RealRnd() {
 }
 
 void RealEnd() {
-    auto work = std::move(EndWork());
-    for (auto it = work.rbegin(); it != work.rend(); ++it)
-        (*it)();
     std::fflush(nullptr);
     std::exit(0);
 }
@@ -66,7 +57,5 @@ double Rnd() { return Kernel().rnd(); }
 int RandomBelow(int n) { return static_cast<int>(std::floor(n * Rnd())); }
 
 void End() { Kernel().end(); }
-
-void AtEnd(std::function<void()> work) { EndWork().push_back(std::move(work)); }
 
 }  // namespace platform

@@ -29,10 +29,7 @@ void Seed(std::uint64_t n);
 double Rnd();
 // A whole number below n drawn from Rnd(): floor(n * r).
 int RandomBelow(int n);
-// Ends the program at once with exit status 0, after the work registered with AtEnd.
+// Ends the program at once with exit status 0; the work registered with std::atexit runs.
 void End();
-
-// Work that must happen before the process goes away (closing the audio device).
-void AtEnd(std::function<void()> work);
 
 }  // namespace platform

@@ -160,7 +160,7 @@ protected:
     void SetUp() override {
         globals::ComputerTries = 10;
         form.Show();
-        form.MoveValues.Fill(1);
+        testing_support::FillMoveValues(form, 1);
         form.Phase = 2;
     }
     void TearDown() override { form.Unload(); }

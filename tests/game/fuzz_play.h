@@ -27,8 +27,8 @@
 #include "globals/globals.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 #include "platform/waveplayer.h"
+#include "seam.h"
 
 namespace testing_support {
 

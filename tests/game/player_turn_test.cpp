@@ -16,7 +16,7 @@ protected:
         form.Show();
         // As the turn loop does: drawing reaches the screen only once the window is on it.
         form.WaitUntilExposed();
-        form.MoveValues.Fill(4);
+        testing_support::FillMoveValues(form, 4);
     }
     void TearDown() override { form.Unload(); }
 

@@ -13,7 +13,7 @@ TEST(SelfPlay, TheScriptedPlayerTakesTheMoveThatScoresMost) {
     game::GameState s;
     game::SilentView view;
     game::Init(s, view);
-    s.MoveValues.Fill(2);
+    testing_support::FillMoveValues(s, 2);
     s.PieceX(9, 1) = 5;  // a capture two cells right of piece 3 ...
     s.PieceY(9, 1) = 6;
     s.PieceX(3, 0) = 3;

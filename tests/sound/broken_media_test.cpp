@@ -17,11 +17,11 @@
 #include "globals/globals.h"
 #include "platform/keys.h"
 #include "platform/midi_bytes.h"
-#include "platform/seam.h"
 #include "platform/sequencer.h"
 #include "platform/waveplayer.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
+#include "seam.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"
 
