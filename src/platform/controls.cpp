@@ -276,7 +276,8 @@ QRect Label::PixelGeometry() const {
     auto* label = static_cast<QLabel*>(Widget());
     if (!label)
         return box;
-    // Measured once a caption: the end animation moves the result banner hundreds of times a second.
+    // Measured once a caption: the end animation moves the result banner at every pass, far
+    // more often than its caption changes.
     if (text_pixels_ < 0)
         text_pixels_ = label->fontMetrics().horizontalAdvance(label->text()) + 2;
     const int text = text_pixels_;
