@@ -10,9 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <functional>
 #include <map>
-#include <random>
 #include <vector>
 
 #include "bench_support.h"
@@ -20,18 +18,11 @@
 #include "game/rules.h"
 #include "game/self_play.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 
 namespace {
 
 constexpr game::Integer EasyTries = 10;
 constexpr game::Integer HardTries = 30;
-
-// The random generator of the whole run: fixed seed, so every run measures the same games.
-std::mt19937_64& Generator() {
-    static std::mt19937_64 generator(20240611);
-    return generator;
-}
 
 // Every position in which the computer had to move, over a number of self-played games.
 std::vector<game::GameState> ComputerPositions(game::Integer tries, int games) {
@@ -39,13 +30,13 @@ std::vector<game::GameState> ComputerPositions(game::Integer tries, int games) {
     for (int g = 0; g < games; ++g) {
         game::GameState state;
         game::SilentView view;
-        game::NewGame(state, view);
+        game::Init(state, view);
         for (int turn = 0; turn < 100000 && !game::GameOver(state); ++turn) {
             game::Integer direction = game::ScriptedPlayerChoice(state);
-            if (!game::PlayerMove(state, direction, view) || game::GameOver(state))
+            if (!game::MoveYourChr(state, direction, view) || game::GameOver(state))
                 break;
             positions.push_back(state);
-            game::ComputerMoveTurn(state, game::ChooseComputerMove(state, tries), view);
+            game::ZAMPhase(state, tries, view);
         }
     }
     return positions;
@@ -125,9 +116,8 @@ using bench::Fixed;
 }  // namespace
 
 int main(int argc, char** argv) {
-    platform::Replace<std::function<double()>> rnd(platform::Kernel().rnd, [] {
-        return static_cast<double>(Generator()() >> 11) * 0x1.0p-53;
-    });
+    // A fixed seed for the whole run, so every run measures the same games.
+    platform::Seed(20240611);
     std::vector<char*> args(argv, argv + argc);
     std::string repetitions = "--benchmark_repetitions=10";
     args.insert(args.begin() + 1, repetitions.data());

@@ -26,9 +26,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "globals/globals.h"
 #include "platform/audio_device.h"
 #include "platform/sequencer.h"
-#include "screens/module1.h"
 #include "sound/tx_midi.h"
 #include "tune_length.h"
 
@@ -141,8 +141,8 @@ void MeasureRestart(const fs::path& media) {
         return;
     const auto here = fs::current_path();
     fs::current_path(media);
-    screens::MusicOff = platform::False;
-    screens::MidiFile = "zaming.mid";
+    globals::MusicOff = platform::False;
+    globals::MidiFile = "zaming.mid";
     std::printf("The game tune under the music keeper (zaming.mid, %.3f s, a tick every 2000 ms)\n",
                 *length);
     const auto start = Clock::now();

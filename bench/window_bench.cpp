@@ -55,19 +55,20 @@
 #include <unistd.h>
 #include <vector>
 
+#include "../tests/seam.h"
 #include "bench_support.h"
-#include "tune_length.h"
 #include "game/form1.h"
 #include "game/self_play.h"
+#include "globals/globals.h"
 #include "platform/audio_device.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 #include "platform/sequencer.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
 #include "screens/module1.h"
 #include "sound/tx_midi.h"
+#include "tune_length.h"
 #include "x_screen.h"
 
 namespace {
@@ -428,7 +429,7 @@ std::map<Screen, IdleResult> IdleRun(bool spin, int seconds) {
 
 int Idle(int argc, char** argv) {
     const int seconds = IntOption(argc, argv, "--seconds", 10);
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
     PrepareSynthesizerAsMainDoes();
     auto blocking = IdleRun(false, seconds);
     auto spinning = IdleRun(true, seconds);
@@ -662,7 +663,7 @@ int Stalls(int argc, char** argv) {
     const std::filesystem::path media = big ? BigTuneMedia() : std::filesystem::path();
     if (big)
         std::filesystem::current_path(media);
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
     auto stalls = StallSession(games);
     if (big) {
         std::filesystem::current_path(ZAM_MEDIA_DIR);
@@ -702,7 +703,7 @@ int Stalls(int argc, char** argv) {
 // demo has played its sound: nothing sounds, so the audio device should rest.
 int Quiet(int argc, char** argv) {
     const int seconds = IntOption(argc, argv, "--seconds", 10);
-    screens::MusicOff = platform::True;
+    globals::MusicOff = platform::True;
     PrepareSynthesizerAsMainDoes();
     screens::Demoform demo;
     screens::ShowDemo(demo);
@@ -734,7 +735,7 @@ int Quiet(int argc, char** argv) {
     QCoreApplication::exec();
     monitor.join();
     title.Unload();
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
     bench::Figure f{"quiet_title_cpu", "CPU of the whole process, the title waiting with the music off",
                     bench::StatsOf(percent), "% of a core", 0.05};
     f.note = "one-second windows from 11 s after the demo and its sound; every thread of the process but the measuring one, the audio threads too";
@@ -747,7 +748,7 @@ int Quiet(int argc, char** argv) {
 
 int Games(int argc, char** argv) {
     const int games = IntOption(argc, argv, "--games", 200);
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
     screens::Demoform demo;
     screens::Form2 title;
     game::Form1 game;
@@ -938,7 +939,7 @@ int Keeper(int, char**) {
         std::printf("cannot read %s\n", tune.c_str());
         return 1;
     }
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
     struct Play {
         Clock::time_point wall;
         std::int64_t frame;

@@ -9,11 +9,19 @@
 
 #include "game/form1.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 #include "platform/sequencer.h"
 #include "platform/waveplayer.h"
+#include "seam.h"
 
 namespace testing_support {
+
+// Gives every cell of the declared board, column 16 and row 14 too, the move value v.
+inline void FillMoveValues(game::GameState& s, game::Integer v) {
+    for (int x = 0; x <= game::Columns; ++x) {
+        for (int y = 0; y <= game::Rows; ++y)
+            s.MoveValues(x, y) = v;
+    }
+}
 
 // Replaces the random generator with a script of numbers; counts the draws.
 class ScriptedRandom {

@@ -13,7 +13,7 @@
 #include "game/form1.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "platform/seam.h"
+#include "seam.h"
 
 namespace testing_support {
 

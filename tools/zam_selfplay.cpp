@@ -7,12 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <random>
 
 #include "game/self_play.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 
 namespace {
 
@@ -61,10 +58,7 @@ int main(int argc, char** argv) {
         Usage();
 
     // The same seed gives the same games on every machine.
-    std::mt19937_64 generator(seed);
-    platform::Replace<std::function<double()>> rnd(platform::Kernel().rnd, [&generator] {
-        return static_cast<double>(generator() >> 11) * 0x1.0p-53;
-    });
+    platform::Seed(seed);
 
     std::printf("zam-selfplay: %d games per level, seed %llu\n\n", games, seed);
     std::printf("%-5s %5s %14s %12s %14s %11s %14s %10s\n", "level", "tries", "computer wins", "player mean",

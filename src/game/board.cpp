@@ -7,8 +7,6 @@ namespace game {
 
 namespace {
 constexpr platform::Rgb GridColour = platform::RGB(0, 100, 150);
-constexpr int MarkerMode = 2;
-constexpr Integer ShowMarker = -1;
 }  // namespace
 
 void Form1::Init() {
@@ -20,7 +18,7 @@ void Form1::Init() {
         Image1(n + PiecesPerSide).SetPicture(Image0(ComputerSide).GetPicture());
     }
 
-    NewGame(*this, *this);
+    game::Init(*this, *this);
 
     DrawLines();
 }
@@ -47,12 +45,12 @@ void Form1::Locate(Integer X, Integer Y, Integer Mode, Integer Param) {
 
 Integer GameState::Kcheck(Integer X, Integer Y) const {
     // Every piece is examined; off-board pieces stand at (-1, -1), which nobody asks about.
-    Integer total = 0;
+    Integer total = CellEmpty;
     for (int n = 0; n < PiecesPerSide; ++n) {
         if (PieceX(n, PlayerSide) == X && PieceY(n, PlayerSide) == Y)
-            total += 1;
+            total += CellPlayer;
         if (PieceX(n, ComputerSide) == X && PieceY(n, ComputerSide) == Y)
-            total += 2;
+            total += CellComputer;
     }
     return total;
 }

@@ -7,9 +7,6 @@
 namespace game {
 namespace {
 
-constexpr Integer Player = 1;    // Kcheck's answer for a player's piece
-constexpr Integer Computer = 2;  // and for one of the computer's own
-
 // Draws piece numbers until one is still on the board.
 Integer DrawLivingPiece(const GameState& s) {
     for (;;) {
@@ -35,13 +32,13 @@ void SearchCapture(const GameState& s, Integer tries, ComputerMove& move) {
         Integer x = s.PieceX(r, ComputerSide);
         Integer y = s.PieceY(r, ComputerSide);
         Integer v = s.MoveValues(x, y);
-        if (s.Kcheck(x - v, y) == Player)
+        if (s.Kcheck(x - v, y) == CellPlayer)
             move = {r, MoveLeft};
-        if (s.Kcheck(x + v, y) == Player)
+        if (s.Kcheck(x + v, y) == CellPlayer)
             move = {r, MoveRight};
-        if (s.Kcheck(x, y - v) == Player)
+        if (s.Kcheck(x, y - v) == CellPlayer)
             move = {r, MoveUp};
-        if (s.Kcheck(x, y + v) == Player)
+        if (s.Kcheck(x, y + v) == CellPlayer)
             move = {r, MoveDown};
     }
 }
@@ -55,7 +52,7 @@ void AdvanceFromHomeRows(const GameState& s, ComputerMove& move) {
         Integer r = DrawLivingPiece(s);
         Integer x = s.PieceX(r, ComputerSide);
         Integer y = s.PieceY(r, ComputerSide);
-        if (y < 2 && s.Kcheck(x, y + s.MoveValues(x, y)) != Computer)
+        if (y < 2 && s.Kcheck(x, y + s.MoveValues(x, y)) != CellComputer)
             move = {r, MoveDown};
     }
 }
@@ -79,13 +76,13 @@ void AdvanceForwardPiece(const GameState& s, Integer tries, ComputerMove& move) 
         Integer y = best_row;
         Integer v = s.MoveValues(x, y);
         // A target below row 13 is free: the piece will stop on row 13.
-        if (s.Kcheck(x, y + v) != Computer) {
+        if (s.Kcheck(x, y + v) != CellComputer) {
             move = {best, MoveDown};
         } else if (x + v <= Columns - 1) {
-            if (s.Kcheck(x + v, y) != Computer)
+            if (s.Kcheck(x + v, y) != CellComputer)
                 move = {best, MoveRight};
         } else if (x >= v) {
-            if (s.Kcheck(x - v, y) != Computer)
+            if (s.Kcheck(x - v, y) != CellComputer)
                 move = {best, MoveLeft};
         }
     }

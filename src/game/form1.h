@@ -3,8 +3,6 @@
 // The state belongs to the window object and outlives the window's controls:
 // unloading after a game keeps it, and the next game's Init overwrites it.
 
-#include <array>
-
 #include "game/board_size.h"
 #include "game/game_state.h"
 #include "game/rules.h"
@@ -18,6 +16,7 @@ public:
     Form1();
 
     // ---- The board ------------------------------------------------------------
+    // A new game in the window: the piece pictures, the rules' Init of the state, the grid.
     void Init();
     // Places (X >= 0) or hides (X < 0) the image of piece Param of side Mode; with
     // Mode 2 or more, shows the selection marker on cell (X, Y) when Param is -1 and
@@ -26,12 +25,9 @@ public:
     void DrawLines();
 
     // ---- The turns --------------------------------------------------------------
-    // The turn loop: the player's moves arrive as events, the computer answers at once.
+    // The turn loop: the player's moves arrive as events and call MoveYourChr; the
+    // computer answers at once with ZAMPhase. Both are the rules' own (rules.h).
     void Game();
-    // Moves the chosen piece in direction I (0 up, 1 right, 2 down, 3 left) when the rules allow.
-    void MoveYourChr(Integer I);
-    // The computer's whole turn: chooses, plays and scores its move, then hands back.
-    void ZAMPhase();
     // The landing cell's value V rises over cell (XX, YY), brightening and fading.
     void PrintMoveValue(Integer XX, Integer YY, Integer V) override;
     // Scores the survivors, shows the result and lets the winner's pieces dance until OK.
@@ -44,43 +40,28 @@ public:
     void Image2_Click(int Index);
     void Picture1_KeyDown(int KeyCode, int Shift);
 
-    // ---- The controls of the loaded window ------------------------------------
-    platform::Timer& Timer1() const { return *c_.Timer1; }
-    platform::CommandButton& Command1() const { return *c_.Command1; }
-    platform::PictureBox& Picture1() const { return *c_.Picture1; }
-    platform::Label& lblWinorLose() const { return *c_.lblWinorLose; }
-    platform::Label& lblMV() const { return *c_.lblMV; }
-    platform::Image& Image2(int index) const { return *c_.Image2.at(index); }
-    platform::Shape& Shape1() const { return *c_.Shape1; }
-    platform::Image& Image1(int index) const { return *c_.Image1.at(index); }
-    platform::Label& lblScore(int index) const { return *c_.lblScore.at(index); }
-    platform::Image& Image0(int index) const { return *c_.Image0.at(index); }
+    // ---- The controls of the loaded window, by their names in the layout ------
+    platform::Timer& Timer1() const { return Get<platform::Timer>("Timer1"); }
+    platform::CommandButton& Command1() const { return Get<platform::CommandButton>("Command1"); }
+    platform::PictureBox& Picture1() const { return Get<platform::PictureBox>("Picture1"); }
+    platform::Label& lblWinorLose() const { return Get<platform::Label>("lblWinorLose"); }
+    platform::Label& lblMV() const { return Get<platform::Label>("lblMV"); }
+    platform::Image& Image2(int index) const { return Get<platform::Image>("Image2", index); }
+    platform::Shape& Shape1() const { return Get<platform::Shape>("Shape1"); }
+    platform::Image& Image1(int index) const { return Get<platform::Image>("Image1", index); }
+    platform::Label& lblScore(int index) const { return Get<platform::Label>("lblScore", index); }
+    platform::Image& Image0(int index) const { return Get<platform::Image>("Image0", index); }
 
 protected:
     void Form_Load() override;
     void Form_QueryUnload(platform::CloseReason reason) override;
     void ControlsCreated() override;
-    void ControlsDestroyed() override;
 
 private:
     // The rest of what a move shows and sounds.
     void PlayWav(const char* file_name) override;
     void Pause(int milliseconds) override;
     void ShowScore(int side) override;
-
-    struct Controls {
-        platform::Timer* Timer1 = nullptr;
-        platform::CommandButton* Command1 = nullptr;
-        platform::PictureBox* Picture1 = nullptr;
-        platform::Label* lblWinorLose = nullptr;
-        platform::Label* lblMV = nullptr;
-        std::array<platform::Image*, 4> Image2{};
-        platform::Shape* Shape1 = nullptr;
-        std::array<platform::Image*, 2 * PiecesPerSide> Image1{};
-        std::array<platform::Label*, 4> lblScore{};
-        std::array<platform::Image*, 2> Image0{};
-    };
-    Controls c_;
 };
 
 }  // namespace game

@@ -12,6 +12,23 @@ namespace game {
 using platform::Boolean;
 using platform::Integer;
 
+// The values of Phase: whose turn it is, and how far it has gone.
+inline constexpr Integer PhaseChoosePiece = 0;  // the player is to choose one of his pieces
+inline constexpr Integer PhasePieceChosen = 1;  // a piece is chosen; its direction is awaited
+inline constexpr Integer PhaseComputer = 2;     // the computer's turn is due
+inline constexpr Integer PhaseGameOver = -1;    // a side has no pieces left
+
+// Kcheck's answers: who stands on a cell.
+inline constexpr Integer CellEmpty = 0;
+inline constexpr Integer CellPlayer = 1;
+inline constexpr Integer CellComputer = 2;
+
+// Locate's Mode for the selection marker (a piece's Mode is its side), and the Param
+// that shows it; any other Param hides it.
+inline constexpr Integer MarkerMode = 2;
+inline constexpr Integer ShowMarker = -1;
+inline constexpr Integer HideMarker = 0;
+
 struct GameState {
     // Move value of each cell, 1..4; column 16 and row 14 are declared but stay 0.
     platform::Array2D<Integer, 0, Columns, 0, Rows> MoveValues;
@@ -20,14 +37,13 @@ struct GameState {
     platform::Array2D<Integer, -4, 20, 0, 2> PieceX;
     platform::Array2D<Integer, -4, 20, 0, 2> PieceY;
     platform::Array1D<Integer, 0, 2> Score;
-    Integer Phase = 0;  // 0 choose a piece, 1 piece chosen, 2 computer's turn, -1 game over
+    Integer Phase = PhaseChoosePiece;
     Integer Selected = 0;
     Integer PlayerPieces = 0;
     Integer ComputerPieces = 0;
     Boolean EndLoop = platform::False;
 
-    // What stands on cell (X, Y), on or off the board: 0 nothing, 1 a player's
-    // piece, 2 a computer's piece.
+    // What stands on cell (X, Y), on or off the board: CellEmpty, CellPlayer or CellComputer.
     Integer Kcheck(Integer X, Integer Y) const;
 
     bool OnBoard(int piece, int side) const { return PieceX(piece, side) >= 0; }

@@ -6,35 +6,33 @@
 namespace game {
 
 void Form1::Image1_Click(int Index) {
-    if (Index > PiecesPerSide - 1 || Phase > 1)
+    if (Index > PiecesPerSide - 1 || Phase > PhasePieceChosen)
         return;
     // During the end animation the player's pieces jump about although they have left
     // the board; a click on one of them must not choose a piece that is not on the board.
     if (Index < 0 || !OnBoard(Index, PlayerSide))
         return;
     Selected = static_cast<Integer>(Index);
-    Locate(PieceX(Index, PlayerSide), PieceY(Index, PlayerSide), 2, -1);
-    Phase = 1;
+    Locate(PieceX(Index, PlayerSide), PieceY(Index, PlayerSide), MarkerMode, ShowMarker);
+    Phase = PhasePieceChosen;
 }
 
 void Form1::Image2_Click(int Index) {
-    if (Phase == 1)
-        MoveYourChr(static_cast<Integer>(Index));
+    if (Phase == PhasePieceChosen)
+        MoveYourChr(*this, static_cast<Integer>(Index), *this);
 }
 
 void Form1::Picture1_KeyDown(int KeyCode, int /*Shift*/) {
     // The shift state is not looked at: an arrow key moves whatever modifiers are held.
-    if (Phase != 1)
+    if (Phase != PhasePieceChosen)
         return;
     switch (KeyCode) {
-    case platform::KeyLeft: MoveYourChr(MoveLeft); break;
-    case platform::KeyUp: MoveYourChr(MoveUp); break;
-    case platform::KeyRight: MoveYourChr(MoveRight); break;
-    case platform::KeyDown: MoveYourChr(MoveDown); break;
+    case platform::KeyLeft: MoveYourChr(*this, MoveLeft, *this); break;
+    case platform::KeyUp: MoveYourChr(*this, MoveUp, *this); break;
+    case platform::KeyRight: MoveYourChr(*this, MoveRight, *this); break;
+    case platform::KeyDown: MoveYourChr(*this, MoveDown, *this); break;
     default: break;
     }
 }
-
-void Form1::MoveYourChr(Integer I) { PlayerMove(*this, I, *this); }
 
 }  // namespace game

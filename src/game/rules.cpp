@@ -5,8 +5,6 @@
 namespace game {
 namespace {
 
-constexpr Integer MarkerMode = 2;
-
 // Takes a piece off the board and out of its side's count.
 void TakeOff(GameState& s, int piece, int side, MoveView& view) {
     s.PieceX(piece, side) = -1;
@@ -28,7 +26,7 @@ void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view) {
 
 }  // namespace
 
-void NewGame(GameState& s, MoveView& view) {
+void Init(GameState& s, MoveView& view) {
     for (Integer n = 0; n < PiecesPerSide; ++n) {
         view.Locate(n, PlayerHomeRow, PlayerSide, n);
         view.Locate(n, ComputerHomeRow, ComputerSide, n);
@@ -45,14 +43,14 @@ void NewGame(GameState& s, MoveView& view) {
                 s.MoveValues(x, y) = static_cast<Integer>(platform::RandomBelow(4) + 1);
         }
     }
-    s.Phase = 0;
+    s.Phase = PhaseChoosePiece;
     s.Score(PlayerSide) = 0;
     s.Score(ComputerSide) = 0;
     s.PlayerPieces = PiecesPerSide;
     s.ComputerPieces = PiecesPerSide;
 }
 
-bool PlayerMove(GameState& s, Integer I, MoveView& view) {
+bool MoveYourChr(GameState& s, Integer I, MoveView& view) {
     const Integer n = s.Selected;
     // Never move a piece that is not on the board: its cell would lie outside the board's arrays.
     if (n < 0 || n >= PiecesPerSide || !s.OnBoard(n, PlayerSide))
@@ -60,14 +58,14 @@ bool PlayerMove(GameState& s, Integer I, MoveView& view) {
     const Integer x = s.PieceX(n, PlayerSide);
     const Integer y = s.PieceY(n, PlayerSide);
     const Integer v = s.MoveValues(x, y);
-    constexpr Integer Blocked = 1;  // only the player's own pieces block a move
 
+    // Only the player's own pieces block a move.
     switch (I) {
     case MoveUp:
         // The top edge never refuses: a piece that reaches or passes row 0 stops there,
         // and nothing of the player's ever stays on row 0 to block it.
         if (y > v) {
-            if (s.Kcheck(x, y - v) == Blocked)
+            if (s.Kcheck(x, y - v) == CellPlayer)
                 return false;
             s.PieceY(n, PlayerSide) = y - v;
         } else {
@@ -75,17 +73,17 @@ bool PlayerMove(GameState& s, Integer I, MoveView& view) {
         }
         break;
     case MoveRight:
-        if (x >= Columns - v || s.Kcheck(x + v, y) == Blocked)
+        if (x >= Columns - v || s.Kcheck(x + v, y) == CellPlayer)
             return false;
         s.PieceX(n, PlayerSide) = x + v;
         break;
     case MoveDown:
-        if (y > Rows - 1 - v || s.Kcheck(x, y + v) == Blocked)
+        if (y > Rows - 1 - v || s.Kcheck(x, y + v) == CellPlayer)
             return false;
         s.PieceY(n, PlayerSide) = y + v;
         break;
     case MoveLeft:
-        if (x < v || s.Kcheck(x - v, y) == Blocked)
+        if (x < v || s.Kcheck(x - v, y) == CellPlayer)
             return false;
         s.PieceX(n, PlayerSide) = x - v;
         break;
@@ -95,7 +93,7 @@ bool PlayerMove(GameState& s, Integer I, MoveView& view) {
 
     const Integer nx = s.PieceX(n, PlayerSide);
     const Integer ny = s.PieceY(n, PlayerSide);
-    view.Locate(0, 0, MarkerMode, 0);
+    view.Locate(0, 0, MarkerMode, HideMarker);
     view.PlayWav("zam1.wav");
     CaptureOn(s, nx, ny, ComputerSide, view);
     view.Locate(nx, ny, PlayerSide, n);
@@ -108,14 +106,15 @@ bool PlayerMove(GameState& s, Integer I, MoveView& view) {
         view.Pause(1000);
     }
     view.ShowScore(PlayerSide);
-    s.Phase = 2;
+    s.Phase = PhaseComputer;
     return true;
 }
 
-void ComputerMoveTurn(GameState& s, const ComputerMove& move, MoveView& view) {
+void ZAMPhase(GameState& s, Integer tries, MoveView& view) {
+    const ComputerMove move = ChooseComputerMove(s, tries);
     if (move.piece < 0 || !s.OnBoard(move.piece, ComputerSide)) {
         // Only an inconsistent board leaves the computer without a move; hand the turn back.
-        s.Phase = 0;
+        s.Phase = PhaseChoosePiece;
         return;
     }
     const Integer r = move.piece;
@@ -133,7 +132,7 @@ void ComputerMoveTurn(GameState& s, const ComputerMove& move, MoveView& view) {
         view.PlayWav("zam2.wav");
     }
     view.ShowScore(ComputerSide);
-    s.Phase = 0;
+    s.Phase = PhaseChoosePiece;
 }
 
 bool GameOver(const GameState& s) { return s.ComputerPieces < 1 || s.PlayerPieces < 1; }

@@ -34,17 +34,18 @@ public:
 // A new game: both sides' pieces on their home rows (shown through the view), a
 // freshly dealt board, scores 0, 16 pieces a side, the player to choose (Phase 0).
 // The deal draws 192 random numbers, row by row; both home rows hold 1.
-void NewGame(GameState& s, MoveView& view);
+void Init(GameState& s, MoveView& view);
 
 // The player's piece `Selected` moves in direction I (0 up, 1 right, 2 down, 3 left).
 // A move that would leave the board sideways or downwards, or land on one of the
 // player's own pieces, is refused: nothing changes and false is returned. A piece
 // off the board never moves. A completed move captures, arrives, scores and hands
 // the turn to the computer (Phase 2).
-bool PlayerMove(GameState& s, Integer I, MoveView& view);
+bool MoveYourChr(GameState& s, Integer I, MoveView& view);
 
-// Carries out the computer's chosen move: captures, arrival on row 13, score; Phase 0.
-void ComputerMoveTurn(GameState& s, const ComputerMove& move, MoveView& view);
+// The computer's whole turn: chooses its move with `tries` attempts at a capture, then
+// plays it: captures, arrival on row 13, score, and the turn back to the player (Phase 0).
+void ZAMPhase(GameState& s, Integer tries, MoveView& view);
 
 // Whether a side has no pieces left on the board.
 bool GameOver(const GameState& s);

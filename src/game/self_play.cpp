@@ -1,6 +1,5 @@
 #include "game/self_play.h"
 
-#include "game/computer_choice.h"
 #include "game/rules.h"
 #include "platform/kernel.h"
 
@@ -30,7 +29,7 @@ Integer ScriptedPlayerChoice(GameState& state) {
             GameState trial = state;
             trial.Selected = n;
             SilentView silent;
-            if (!PlayerMove(trial, d, silent))
+            if (!MoveYourChr(trial, d, silent))
                 continue;
             int gained = trial.Score(PlayerSide) - state.Score(PlayerSide);
             int row = trial.OnBoard(n, PlayerSide) ? trial.PieceY(n, PlayerSide) : 0;
@@ -50,16 +49,16 @@ Integer ScriptedPlayerChoice(GameState& state) {
 SelfPlayResult PlaySelfGame(Integer tries) {
     GameState state;
     CountingView view;
-    NewGame(state, view);
+    Init(state, view);
     SelfPlayResult result;
     while (!GameOver(state) && result.turns < MaxTurns) {
         Integer direction = ScriptedPlayerChoice(state);
-        if (!PlayerMove(state, direction, view))
+        if (!MoveYourChr(state, direction, view))
             break;  // no legal move: cannot happen while the player has a piece
         ++result.turns;
         if (GameOver(state))
             break;
-        ComputerMoveTurn(state, ChooseComputerMove(state, tries), view);
+        ZAMPhase(state, tries, view);
         ++result.turns;
     }
     ScoreSurvivors(state, view);

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "game/form1.h"
+#include "globals/globals.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "screens/module1.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"
 
@@ -22,21 +22,21 @@ void Form1::Game() {
     Show();
     // The first tick of the music keeper starts the game tune, about two seconds from now.
     // Both are settled before any event is pumped, so that no tick finds another tune named.
-    screens::MidiFile = "zaming.mid";
+    globals::MidiFile = "zaming.mid";
     Timer1().SetInterval(2000);
     // The move value animation draws without pumping events: the window must be on screen first.
     WaitUntilExposed();
 
-    while (Phase >= 0) {
+    while (Phase > PhaseGameOver) {
         if (GameOver(*this))
-            Phase = -1;
-        if (Phase == 0 || Phase == 1) {
+            Phase = PhaseGameOver;
+        if (Phase == PhaseChoosePiece || Phase == PhasePieceChosen) {
             // The player's clicks and keys arrive inside the pump and move Phase on.
             do {
                 platform::WaitForEvents();
-            } while (Phase < 2);
-        } else if (Phase >= 2) {
-            ZAMPhase();
+            } while (Phase < PhaseComputer);
+        } else if (Phase >= PhaseComputer) {
+            ZAMPhase(*this, globals::ComputerTries, *this);
         }
     }
 

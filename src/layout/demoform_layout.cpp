@@ -48,7 +48,7 @@ const platform::WindowSpec DemoformWindow{
 // The name is written in italic strokes on a baseline at 900, capital height 660 and
 // small letters 420 high, leaving the lower right corner to the year label. Every end
 // point lies on a whole pixel, so the strokes come out crisp.
-const std::array<ControlSpec, 26> DemoformControls{{
+const ControlSpec DemoformTable[] = {
     {.kind = ControlKind::Timer, .name = "Timer1", .interval = 0},
     {.kind = ControlKind::Label, .name = "Label1", .left = 3000, .top = 960, .width = 855, .height = 300,
      .caption = "2000", .fore = RGB(0, 255, 0), .back = Black, .font_points = 14.25, .bold = true, .serif = true},
@@ -83,6 +83,7 @@ const std::array<ControlSpec, 26> DemoformControls{{
     Pose("Image2", 4440, 120, 570, 555, "demo_crouch1.png"),
     // The moving figure: no picture until the load gives it one.
     {.kind = ControlKind::Image, .name = "Image1", .left = 120, .top = 240, .width = 612, .height = 972},
-}};
+};
+const std::span<const ControlSpec> DemoformControls{DemoformTable};
 
 }  // namespace layout

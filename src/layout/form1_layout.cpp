@@ -15,12 +15,21 @@ constexpr auto PlayerGreen = RGB(0, 192, 0);
 constexpr auto ComputerCyan = RGB(0, 192, 192);
 constexpr double ScoreFont = 11.25;
 
+// A screen reader tells the pieces apart by side and number, counting from 1.
+constexpr const char* PieceNames[32] = {
+    "Your piece 1",   "Your piece 2",   "Your piece 3",   "Your piece 4",   "Your piece 5",   "Your piece 6",
+    "Your piece 7",   "Your piece 8",   "Your piece 9",   "Your piece 10",  "Your piece 11",  "Your piece 12",
+    "Your piece 13",  "Your piece 14",  "Your piece 15",  "Your piece 16",  "ZAM's piece 1",  "ZAM's piece 2",
+    "ZAM's piece 3",  "ZAM's piece 4",  "ZAM's piece 5",  "ZAM's piece 6",  "ZAM's piece 7",  "ZAM's piece 8",
+    "ZAM's piece 9",  "ZAM's piece 10", "ZAM's piece 11", "ZAM's piece 12", "ZAM's piece 13", "ZAM's piece 14",
+    "ZAM's piece 15", "ZAM's piece 16",
+};
+
 // A piece image before set-up: hidden, without a picture, parked off the board.
-// Its accessible name is completed with the piece's number when the window is loaded.
 constexpr ControlSpec Piece(int index) {
     return {.kind = ControlKind::Image, .name = "Image1", .index = index, .left = 7200, .top = 5640,
             .width = 450, .height = 600, .visible = false,
-            .accessible_name = index < 16 ? "Your piece" : "ZAM's piece",
+            .accessible_name = PieceNames[index],
             .accessible_description = index < 16 ? "Click to choose this piece, then give a direction" : ""};
 }
 
@@ -40,7 +49,7 @@ const platform::WindowSpec Form1Window{
 
 // The first control of the table lies on top of the ones after it: the result
 // banner over the pieces, the selection marker over the piece it frames.
-const std::array<ControlSpec, 48> Form1Controls{{
+const ControlSpec Form1Table[] = {
     // The music keeper: the turn loop starts it once the game tune is named.
     {.kind = ControlKind::Timer, .name = "Timer1", .interval = 0},
     {.kind = ControlKind::CommandButton, .name = "Command1", .left = 8160, .top = 5520, .width = 855, .height = 375,
@@ -87,6 +96,7 @@ const std::array<ControlSpec, 48> Form1Controls{{
      .height = 600, .picture = "piece_computer.png"},
     {.kind = ControlKind::Image, .name = "Image0", .index = 0, .left = 7080, .top = 2040, .width = 450,
      .height = 600, .picture = "piece_player.png"},
-}};
+};
+const std::span<const ControlSpec> Form1Controls{Form1Table};
 
 }  // namespace layout

@@ -31,7 +31,7 @@ const platform::WindowSpec Form2Window{
 
 // The first control of the table lies on top of the ones after it: the music icon
 // over the right end of the credit line, so that the whole note shows and takes clicks.
-const std::array<ControlSpec, 6> Form2Controls{{
+const ControlSpec Form2Table[] = {
     {.kind = ControlKind::PictureBox, .name = "Picture1", .left = 240, .top = 120, .width = 2280, .height = 1080,
      .back = Navy, .picture = "logo.png", .tab_index = 0, .accessible_name = "ZAM"},
     {.kind = ControlKind::Image, .name = "Image1", .left = 3840, .top = 400, .width = 240, .height = 240,
@@ -50,6 +50,7 @@ const std::array<ControlSpec, 6> Form2Controls{{
     {.kind = ControlKind::CommandButton, .name = "Command1", .left = 2640, .top = 960, .width = 1455, .height = 255,
      .caption = "&S t a r t", .fore = RGB(0, 0, 0), .back = RGB(0, 128, 0), .font_points = ControlFont,
      .tab_index = 3, .accessible_name = "Start", .accessible_description = "Starts a game (Alt+S)"},
-}};
+};
+const std::span<const ControlSpec> Form2Controls{Form2Table};
 
 }  // namespace layout

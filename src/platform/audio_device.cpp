@@ -255,7 +255,6 @@ Queue& SoundQueue() {
         thread.detach();
         // Ending the program must also end the music, which plays on another thread; a
         // plain return from main (the tests) closes it too.
-        platform::AtEnd(Close);
         std::atexit(Close);
         return made;
     }();

@@ -19,19 +19,13 @@ template <class T, int Lo, int Hi>
 class Array1D {
 public:
     static_assert(Lo <= Hi);
-    static constexpr int Lower = Lo;
-    static constexpr int Upper = Hi;
-
-    static constexpr bool InBounds(int i) { return i >= Lo && i <= Hi; }
 
     T& operator()(int i) { return items_[Offset(i)]; }
     const T& operator()(int i) const { return items_[Offset(i)]; }
 
-    void Fill(const T& value) { items_.fill(value); }
-
 private:
     static std::size_t Offset(int i) {
-        if (!InBounds(i))
+        if (i < Lo || i > Hi)
             IndexOutOfRange("array", i, Lo, Hi);
         return static_cast<std::size_t>(i - Lo);
     }
@@ -43,17 +37,9 @@ template <class T, int Lo1, int Hi1, int Lo2, int Hi2>
 class Array2D {
 public:
     static_assert(Lo1 <= Hi1 && Lo2 <= Hi2);
-    static constexpr int Lower1 = Lo1;
-    static constexpr int Upper1 = Hi1;
-    static constexpr int Lower2 = Lo2;
-    static constexpr int Upper2 = Hi2;
-
-    static constexpr bool InBounds(int i, int j) { return i >= Lo1 && i <= Hi1 && j >= Lo2 && j <= Hi2; }
 
     T& operator()(int i, int j) { return items_[Offset(i, j)]; }
     const T& operator()(int i, int j) const { return items_[Offset(i, j)]; }
-
-    void Fill(const T& value) { items_.fill(value); }
 
 private:
     static constexpr int Rows = Hi2 - Lo2 + 1;

@@ -54,7 +54,7 @@ struct ControlSpec {
     bool selected = false;          // an option button's initial state
     int tab_index = -1;             // the control with the lowest tab index takes the focus
     bool keeps_focus = false;       // a picture box that Tab does not leave: it takes every key
-    // What a screen reader announces; a piece's name is completed with its number.
+    // What a screen reader announces.
     const char* accessible_name = nullptr;
     const char* accessible_description = nullptr;
 };

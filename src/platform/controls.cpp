@@ -29,10 +29,6 @@ public:
     std::function<void()> clicked;
 
 protected:
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
-            clicked();
-    }
 
 private:
     QPixmap picture_;
@@ -175,8 +171,6 @@ protected:
 class LabelWidget : public QLabel {
 public:
     using QLabel::QLabel;
-    std::function<void()> clicked;
-
 protected:
     void paintEvent(QPaintEvent*) override {
         const qreal ratio = devicePixelRatioF();
@@ -199,10 +193,6 @@ protected:
     void changeEvent(QEvent* event) override {
         picture_stale_ = true;
         QLabel::changeEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
-            clicked();
     }
 
 private:
@@ -272,7 +262,6 @@ void Control::Place() {
         widget_->setGeometry(PixelGeometry());
 }
 
-void Control::SetLeft(int twips) { Move(twips, top_); }
 void Control::SetTop(int twips) { Move(left_, twips); }
 
 void Control::Move(int left, int top) {
@@ -307,10 +296,6 @@ Label::Label(QWidget* parent, const ControlSpec& spec)
     label->setWordWrap(false);
     label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     label->setTextFormat(Qt::PlainText);
-    label->clicked = [this] {
-        if (on_click)
-            on_click();
-    };
     Attach(label);
     ApplyColours();
 }
@@ -329,7 +314,8 @@ QRect Label::PixelGeometry() const {
     auto* label = static_cast<QLabel*>(Widget());
     if (!label)
         return box;
-    // Measured once a caption: the end animation moves the result banner hundreds of times a second.
+    // Measured once a caption: the end animation moves the result banner at every pass, far
+    // more often than its caption changes.
     if (text_pixels_ < 0)
         text_pixels_ = label->fontMetrics().horizontalAdvance(label->text()) + 2;
     const int text = text_pixels_;
@@ -413,18 +399,7 @@ PictureBox::PictureBox(QWidget* parent, const ControlSpec& spec)
         if (on_key_down)
             on_key_down(key, shift);
     };
-    box->clicked = [this] {
-        if (on_click)
-            on_click();
-    };
     Attach(box);
-}
-
-bool PictureBox::HasFocus() const { return Widget() && Widget()->hasFocus(); }
-
-void PictureBox::SetFocus() {
-    if (Widget())
-        Widget()->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- CommandButton ---------------------------------------------------------
@@ -469,10 +444,6 @@ OptionButton::OptionButton(QWidget* parent, const ControlSpec& spec)
     }
     palette.setColor(QPalette::WindowText, ToQColor(spec.fore.value_or(Rgb{})));
     button->setPalette(palette);
-    QObject::connect(button, &QRadioButton::clicked, button, [this] {
-        if (on_click)
-            on_click();
-    });
     Attach(button);
 }
 
@@ -481,15 +452,10 @@ bool OptionButton::Value() const {
     return button && button->isChecked();
 }
 
-void OptionButton::SetValue(bool selected) {
-    if (auto* button = static_cast<QRadioButton*>(Widget()))
-        button->setChecked(selected);
-}
-
 // ---- LineSegment -----------------------------------------------------------
 
 LineSegment::LineSegment(QWidget* parent, const ControlSpec& spec)
-    : Control(spec), x1_(spec.x1), y1_(spec.y1), x2_(spec.x2), y2_(spec.y2), colour_(spec.fore.value_or(Rgb{})) {
+    : Control(spec), x1_(spec.x1), y1_(spec.y1), x2_(spec.x2), y2_(spec.y2) {
     left_ = std::min(x1_, x2_);
     top_ = std::min(y1_, y2_);
     width_ = std::abs(x2_ - x1_);
@@ -499,7 +465,7 @@ LineSegment::LineSegment(QWidget* parent, const ControlSpec& spec)
     QRect box = PixelGeometry();
     line->from = QPoint(TwipsToPixels(x1_), TwipsToPixels(y1_)) - box.topLeft();
     line->to = QPoint(TwipsToPixels(x2_), TwipsToPixels(y2_)) - box.topLeft();
-    line->colour = ToQColor(colour_);
+    line->colour = ToQColor(spec.fore.value_or(Rgb{}));
     Attach(line);
 }
 
@@ -512,10 +478,10 @@ QRect LineSegment::PixelGeometry() const {
 
 // ---- Shape -----------------------------------------------------------------
 
-Shape::Shape(QWidget* parent, const ControlSpec& spec) : Control(spec), colour_(spec.fore.value_or(Rgb{})) {
+Shape::Shape(QWidget* parent, const ControlSpec& spec) : Control(spec) {
     auto* shape = new ShapeWidget(parent);
     shape->setAttribute(Qt::WA_TransparentForMouseEvents);
-    shape->colour = ToQColor(colour_);
+    shape->colour = ToQColor(spec.fore.value_or(Rgb{}));
     Attach(shape);
 }
 

@@ -31,7 +31,6 @@ public:
     int Top() const { return top_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    void SetLeft(int twips);
     void SetTop(int twips);
     void Move(int left, int top);
 
@@ -75,8 +74,6 @@ public:
     Rgb ForeColor() const { return fore_; }
     void SetForeColor(Rgb colour);
 
-    std::function<void()> on_click;
-
 private:
     // Text is never cut off: a caption wider than the label spills over its right
     // edge (or both edges when centred), as the layout's fonts were narrower than ours.
@@ -112,11 +109,8 @@ class PictureBox : public Control {
 public:
     PictureBox(QWidget* parent, const ControlSpec& spec);
     const Picture& GetPicture() const { return picture_; }
-    bool HasFocus() const;
-    void SetFocus();
 
     std::function<void(int key_code, int shift)> on_key_down;
-    std::function<void()> on_click;
 
 private:
     Picture picture_;
@@ -141,9 +135,6 @@ public:
     OptionButton(QWidget* parent, const ControlSpec& spec);
     const std::string& Caption() const { return caption_; }
     bool Value() const;
-    void SetValue(bool selected);
-
-    std::function<void()> on_click;
 
 private:
     std::string caption_;
@@ -157,22 +148,16 @@ public:
     int Y1() const { return y1_; }
     int X2() const { return x2_; }
     int Y2() const { return y2_; }
-    Rgb BorderColor() const { return colour_; }
 
 private:
     QRect PixelGeometry() const override;
     int x1_, y1_, x2_, y2_;
-    Rgb colour_;
 };
 
 // An outlined rectangle that lets clicks through to what lies below it.
 class Shape : public Control {
 public:
     Shape(QWidget* parent, const ControlSpec& spec);
-    Rgb BorderColor() const { return colour_; }
-
-private:
-    Rgb colour_;
 };
 
 // Ticks while window events are pumped; an interval of 0 stops it.

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -55,6 +56,8 @@ void ProcessPendingEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     FlushDeferredDeletes();
 }
+
+void RunLater(int milliseconds, std::function<void()> work) { QTimer::singleShot(milliseconds, std::move(work)); }
 
 PumpCalls& Pump() {
     static PumpCalls calls{ProcessPendingEvents, RealWaitForEvents, RealWaitForFrame};

@@ -29,4 +29,7 @@ void FlushRepaints();
 // Runs the real pump, without any test's replacement: handles pending events and returns.
 void ProcessPendingEvents();
 
+// Runs work once, milliseconds from now, inside a later pump.
+void RunLater(int milliseconds, std::function<void()> work);
+
 }  // namespace platform

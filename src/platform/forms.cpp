@@ -74,11 +74,11 @@ QRect ScreenGeometry() {
 }  // namespace
 
 void PrepareWindowSystem() {
-    // The move value rises in 42 repaints of a few pixels with a 20 ms pause after each, and
-    // no events pumped. Through X's shared memory each such repaint cost 0.4-0.8 ms, as Qt
-    // makes sure the X server has read a shared image before it draws into it again; sent
-    // inline with the request, the same small image costs about 0.2 ms. It still reaches
-    // the screen before the pause: Qt flushes the connection after each repaint.
+    // The move value rises in many small repaints, each followed by a pause, with no events
+    // pumped. Through X's shared memory each repaint waits until the X server has read the
+    // previous image before Qt draws into it again; a small image sent inline with the
+    // request does not wait. It still reaches the screen before the pause: Qt flushes the
+    // connection after each repaint.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
 }
@@ -180,7 +180,6 @@ void Form::CloseRequested() {
 void Form::DestroyWindow() {
     if (!window_)
         return;
-    ControlsDestroyed();
     controls_.clear();
     lines_.clear();
     window_->hide();

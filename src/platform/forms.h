@@ -80,8 +80,6 @@ protected:
     virtual void Form_KeyDown(int /*key_code*/, int /*shift*/) {}
     // Runs once the controls exist, before the load handler: hook up handlers here.
     virtual void ControlsCreated() {}
-    // Runs just before the controls are destroyed.
-    virtual void ControlsDestroyed() {}
 
     // Like Find, but a missing control is a bug in the form: reported, and the program stops.
     template <class T>

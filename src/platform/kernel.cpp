@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <random>
 #include <thread>
-#include <vector>
 
 #include "platform/events.h"
 
@@ -18,11 +17,6 @@ std::mt19937_64& Generator() {
     return generator;
 }
 
-std::vector<std::function<void()>>& EndWork() {
-    static std::vector<std::function<void()>> work;
-    return work;
-}
-
 void RealSleep(int milliseconds) {
     if (milliseconds > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -31,7 +25,7 @@ void RealSleep(int milliseconds) {
 void RealRandomize() {
     auto now = std::chrono::system_clock::now().time_since_epoch().count();
     auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    Generator().seed(static_cast<std::uint64_t>(now) ^ (static_cast<std::uint64_t>(ticks) << 1));
+    Seed(static_cast<std::uint64_t>(now) ^ (static_cast<std::uint64_t>(ticks) << 1));
 }
 
 double RealRnd() {
@@ -40,9 +34,6 @@ double RealRnd() {
 }
 
 void RealEnd() {
-    auto work = std::move(EndWork());
-    for (auto it = work.rbegin(); it != work.rend(); ++it)
-        (*it)();
     std::fflush(nullptr);
     std::exit(0);
 }
@@ -60,12 +51,11 @@ void Sleep(int milliseconds) {
     Kernel().sleep(milliseconds);
 }
 void Randomize() { Kernel().randomize(); }
+void Seed(std::uint64_t n) { Generator().seed(n); }
 double Rnd() { return Kernel().rnd(); }
 
 int RandomBelow(int n) { return static_cast<int>(std::floor(n * Rnd())); }
 
 void End() { Kernel().end(); }
-
-void AtEnd(std::function<void()> work) { EndWork().push_back(std::move(work)); }
 
 }  // namespace platform

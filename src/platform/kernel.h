@@ -3,6 +3,7 @@
 // ending the program. Each goes through a replaceable slot so that a test can
 // script the numbers, record the pauses and see the end instead of exiting.
 
+#include <cstdint>
 #include <functional>
 
 namespace platform {
@@ -21,14 +22,14 @@ KernelCalls& Kernel();
 void Sleep(int milliseconds);
 // Seeds the random generator from the clock.
 void Randomize();
+// Seeds the real random generator with n: the same n gives the same numbers on every
+// machine, for games that must be played again exactly. Rnd() must be the real one.
+void Seed(std::uint64_t n);
 // The next uniform random number in [0, 1).
 double Rnd();
 // A whole number below n drawn from Rnd(): floor(n * r).
 int RandomBelow(int n);
-// Ends the program at once with exit status 0, after the work registered with AtEnd.
+// Ends the program at once with exit status 0; the work registered with std::atexit runs.
 void End();
-
-// Work that must happen before the process goes away (closing the audio device).
-void AtEnd(std::function<void()> work);
 
 }  // namespace platform

@@ -18,7 +18,8 @@ inline constexpr int ShiftMask = 1;
 inline constexpr int CtrlMask = 2;
 inline constexpr int AltMask = 4;
 
-// The game's key code for a Qt key; 0 for keys it has no code for.
+// The game's key code for a Qt key: the arrows and the modifier keys; 0 for every
+// other key, which the game never looks at.
 int KeyCodeOf(int qt_key);
 // The game's shift state for Qt's modifiers.
 int ShiftStateOf(Qt::KeyboardModifiers modifiers);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "layout/demoform_layout.h"
 #include "platform/keys.h"
 #include "platform/waveplayer.h"
 
@@ -14,23 +15,9 @@ constexpr int TickMilliseconds = 200;
 Demoform::Demoform() : platform::Form(layout::DemoformWindow, layout::DemoformControls) {}
 
 void Demoform::ControlsCreated() {
-    c_.Timer1 = &Get<platform::Timer>("Timer1");
-    c_.Label1 = &Get<platform::Label>("Label1");
-    for (int i = 1; i <= layout::LogoStrokes; ++i)
-        c_.Line1[i] = &Get<platform::LineSegment>("Line1", i);
-    c_.Image1 = &Get<platform::Image>("Image1");
-    c_.Image2 = &Get<platform::Image>("Image2");
-    c_.Image3 = &Get<platform::Image>("Image3");
-    c_.Image4 = &Get<platform::Image>("Image4");
-    c_.Image5 = &Get<platform::Image>("Image5");
-
     // The figure always takes the natural size of the pose it shows.
-    c_.Image1->SetAutoSize(true);
-    c_.Timer1->on_timer = [this] { Timer1_Timer(); };
-}
-
-void Demoform::ControlsDestroyed() {
-    c_ = Controls{};
+    Image1().SetAutoSize(true);
+    Timer1().on_timer = [this] { Timer1_Timer(); };
 }
 
 void Demoform::Form_Load() {

@@ -3,9 +3,6 @@
 // that crouches, stands up and raises its stick, then the year; one 200 ms timer
 // drives it all and the window hides itself after the 24th tick.
 
-#include <array>
-
-#include "layout/demoform_layout.h"
 #include "platform/forms.h"
 #include "platform/types.h"
 
@@ -24,38 +21,25 @@ public:
     void Timer1_Timer();
     void Form_KeyDown(int KeyCode, int Shift) override;
 
-    // ---- The controls of the loaded window ------------------------------------
-    platform::Timer& Timer1() const { return *c_.Timer1; }
-    platform::Label& Label1() const { return *c_.Label1; }
-    platform::LineSegment& Line1(int index) const { return *c_.Line1.at(index); }
-    platform::Image& Image1() const { return *c_.Image1; }
-    platform::Image& Image2() const { return *c_.Image2; }
-    platform::Image& Image3() const { return *c_.Image3; }
-    platform::Image& Image4() const { return *c_.Image4; }
-    platform::Image& Image5() const { return *c_.Image5; }
+    // ---- The controls of the loaded window, by their names in the layout ------
+    platform::Timer& Timer1() const { return Get<platform::Timer>("Timer1"); }
+    platform::Label& Label1() const { return Get<platform::Label>("Label1"); }
+    // The logo strokes, Line1(1) to Line1(layout::LogoStrokes).
+    platform::LineSegment& Line1(int index) const { return Get<platform::LineSegment>("Line1", index); }
+    platform::Image& Image1() const { return Get<platform::Image>("Image1"); }
+    platform::Image& Image2() const { return Get<platform::Image>("Image2"); }
+    platform::Image& Image3() const { return Get<platform::Image>("Image3"); }
+    platform::Image& Image4() const { return Get<platform::Image>("Image4"); }
+    platform::Image& Image5() const { return Get<platform::Image>("Image5"); }
 
 protected:
     void Form_Load() override;
     void ControlsCreated() override;
-    void ControlsDestroyed() override;
 
 private:
     void ShowStrokes(int first, int last);
     // Moves the figure by (dx, dy) twips and gives it the picture of a pose store.
     void MoveFigure(int dx, int dy, const platform::Image& pose);
-
-    struct Controls {
-        platform::Timer* Timer1 = nullptr;
-        platform::Label* Label1 = nullptr;
-        // Indexed 1..LogoStrokes like the strokes themselves; element 0 stays empty.
-        std::array<platform::LineSegment*, layout::LogoStrokes + 1> Line1{};
-        platform::Image* Image1 = nullptr;
-        platform::Image* Image2 = nullptr;
-        platform::Image* Image3 = nullptr;
-        platform::Image* Image4 = nullptr;
-        platform::Image* Image5 = nullptr;
-    };
-    Controls c_;
 };
 
 }  // namespace screens

@@ -1,8 +1,8 @@
 #include "screens/form2.h"
 
+#include "globals/globals.h"
 #include "layout/form2_layout.h"
 #include "platform/kernel.h"
-#include "screens/module1.h"
 #include "sound/tx_midi.h"
 
 namespace screens {
@@ -16,38 +16,27 @@ constexpr platform::Integer HardTries = 30;
 Form2::Form2() : platform::Form(layout::Form2Window, layout::Form2Controls) {}
 
 void Form2::ControlsCreated() {
-    c_.Picture1 = &Get<platform::PictureBox>("Picture1");
-    c_.Image1 = &Get<platform::Image>("Image1");
-    c_.Label1 = &Get<platform::Label>("Label1");
-    for (int i = 0; i < 2; ++i)
-        c_.Option1[i] = &Get<platform::OptionButton>("Option1", i);
-    c_.Command1 = &Get<platform::CommandButton>("Command1");
-
-    c_.Command1->on_click = [this] { Command1_Click(); };
-    c_.Image1->on_click = [this] { Image1_Click(); };
-}
-
-void Form2::ControlsDestroyed() {
-    c_ = Controls{};
+    Command1().on_click = [this] { Command1_Click(); };
+    Image1().on_click = [this] { Image1_Click(); };
 }
 
 void Form2::Form_Load() {
-    Image1().SetToggle(MusicOff == platform::False);
+    Image1().SetToggle(globals::MusicOff == platform::False);
     sound::PlayMidi(TitleTune);
 }
 
 void Form2::Command1_Click() {
-    ComputerTries = Option1(0).Value() ? EasyTries : HardTries;
+    globals::ComputerTries = Option1(0).Value() ? EasyTries : HardTries;
     // Main's wait sees the window go and starts the game; the title tune plays on until the game stops it.
     Hide();
 }
 
 void Form2::Image1_Click() {
-    MusicOff = static_cast<platform::Boolean>(~MusicOff);
-    Image1().SetToggle(MusicOff == platform::False);
+    globals::MusicOff = static_cast<platform::Boolean>(~globals::MusicOff);
+    Image1().SetToggle(globals::MusicOff == platform::False);
     sound::StopMidi();
     // Switching the music back on starts the title tune again from its beginning.
-    if (MusicOff == platform::False)
+    if (globals::MusicOff == platform::False)
         sound::PlayMidi(TitleTune);
 }
 

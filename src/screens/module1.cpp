@@ -1,7 +1,5 @@
 #include "screens/module1.h"
 
-#include <QTimer>
-
 #include "game/form1.h"
 #include "platform/events.h"
 #include "platform/forms.h"
@@ -51,11 +49,10 @@ void Main() {
     auto& demoform = *new Demoform;
     auto& form2 = *new Form2;
     auto& form1 = *new game::Form1;
-    // The synthesizer reads its sound font for a tenth of a second or more: it is made
-    // while the demo runs, so that the title's music starts with the window. That starts
-    // a moment after the demo window, which is on screen within about 50 ms of this, so
-    // that the two do not compete for the processor.
-    QTimer::singleShot(100, [] { sound::PrepareMidi(); });
+    // Reading the sound font takes a while, so the synthesizer is made while the demo runs
+    // and the title's music starts with its window. It is made a moment after the demo
+    // window has come on screen, so that the two do not compete for the processor.
+    platform::RunLater(100, [] { sound::PrepareMidi(); });
     ShowDemo(demoform);
     for (;;)
         ShowTitleThenGame(form2, form1);

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "globals/globals.h"
 #include "platform/sequencer.h"
-#include "screens/module1.h"
 
 namespace sound {
 namespace {
@@ -25,7 +25,7 @@ std::string QuotedPath(const std::string& fileName) { return "\"" + FullPath(fil
 }  // namespace
 
 void PlayMidi(const std::string& fileName) {
-    if (screens::MusicOff != 0)
+    if (globals::MusicOff != 0)
         return;
     const std::string path = QuotedPath(fileName);
     StopMidi();
@@ -50,10 +50,10 @@ platform::Boolean MidiIsPlaying() {
 }
 
 void KeepMidiPlaying() {
-    if (screens::MusicOff != 0)
+    if (globals::MusicOff != 0)
         return;
     if (!MidiIsPlaying())
-        PlayMidi(screens::MidiFile);
+        PlayMidi(globals::MidiFile);
 }
 
 void PrepareMidi() {

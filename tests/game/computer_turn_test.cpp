@@ -5,7 +5,7 @@
 
 #include "fixtures.h"
 #include "game/computer_choice.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 
 namespace game {
 // Failed comparisons name the move.
@@ -158,9 +158,9 @@ TEST(ComputerChoice, ForwardAdvanceTriesDownThenOneSideByColumn) {
 class ComputerTurnTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        screens::ComputerTries = 10;
+        globals::ComputerTries = 10;
         form.Show();
-        form.MoveValues.Fill(1);
+        testing_support::FillMoveValues(form, 1);
         form.Phase = 2;
     }
     void TearDown() override { form.Unload(); }
@@ -183,7 +183,7 @@ TEST_F(ComputerTurnTest, DownPastRowThirteenStopsThereCapturesAndGoesHome) {
     for (int i = 0; i < 5; ++i)
         numbers.push_back(Piece(7));
     Draws draws(numbers);
-    form.ZAMPhase();
+    game::ZAMPhase(form, globals::ComputerTries, form);
     EXPECT_EQ(sounds.effects, (std::vector<std::string>{"zam3.wav", "zam4.wav", "zam2.wav"}));
     EXPECT_EQ(form.PieceX(7, 0), -1) << "the player's piece on row 13 was captured";
     EXPECT_FALSE(form.Image1(7).Visible());
@@ -203,7 +203,7 @@ TEST_F(ComputerTurnTest, AnOrdinaryTurnRewritesTheLabelAndHandsBack) {
     numbers.insert(numbers.end(), 8, Piece(3));
     Draws draws(numbers);
     form.lblScore(3).SetCaption("");
-    form.ZAMPhase();
+    game::ZAMPhase(form, globals::ComputerTries, form);
     EXPECT_EQ(form.PieceY(3, 1), 1);
     EXPECT_EQ(form.Image1(19).Top(), 400);
     EXPECT_EQ(form.Score(1), 0);

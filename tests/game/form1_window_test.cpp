@@ -108,9 +108,10 @@ TEST_F(Form1WindowTest, ArrowKeysReachPicture1WithTheirCodesAndShiftState) {
     QTest::keyClick(box, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(box, Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier);
     QTest::keyClick(box, Qt::Key_Q);
-    // Held modifiers arrive as key presses of their own first, as on a real keyboard.
+    // Held modifiers arrive as key presses of their own first, as on a real keyboard;
+    // a key the game has no use for arrives as 0.
     std::vector<std::pair<int, int>> expected{{37, 0}, {38, 0}, {16, 1}, {39, 1},
-                                              {17, 2}, {18, 6}, {40, 6}, {81, 0}};
+                                              {17, 2}, {18, 6}, {40, 6}, {0, 0}};
     EXPECT_EQ(keys, expected);
 }
 

@@ -24,11 +24,11 @@
 
 #include "game/form1.h"
 #include "game/self_play.h"
+#include "globals/globals.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 #include "platform/waveplayer.h"
-#include "screens/module1.h"
+#include "seam.h"
 
 namespace testing_support {
 
@@ -65,9 +65,9 @@ public:
     // the window is unloaded after OK (or after the close that ended the program).
     void PlayGame() {
         const long game = figures_.games++;
-        game_rng_.seed(seed_ * 1000003u + static_cast<std::uint64_t>(game));
+        platform::Seed(seed_ * 1000003u + static_cast<std::uint64_t>(game));
         input_rng_.seed(~seed_ * 7919u + static_cast<std::uint64_t>(game));
-        screens::ComputerTries = Chance(0.5) ? 10 : 30;
+        globals::ComputerTries = Chance(0.5) ? 10 : 30;
         // Half the games are played by a player who mostly means it, so that the player wins
         // now and then and the end animation moves the player's pieces too.
         purposeful_ = Chance(0.5);
@@ -512,7 +512,6 @@ private:
     // ---- State --------------------------------------------------------------------------
     std::uint64_t seed_;
     game::Form1& form_;
-    std::mt19937_64 game_rng_;
     std::mt19937_64 input_rng_;
     FuzzFigures figures_;
     std::vector<std::string> faults_;
@@ -529,8 +528,6 @@ private:
     platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
     platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep,
                                                        [this](int ms) { Sleep(ms); }};
-    platform::Replace<std::function<double()>> rnd_{platform::Kernel().rnd,
-                                                    [this] { return Uniform(game_rng_); }};
     platform::Replace<std::function<void()>> randomize_{platform::Kernel().randomize, [] {}};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
     platform::Replace<std::function<bool(const char*, int)>> effects_{platform::WavePlayer().play_sound,

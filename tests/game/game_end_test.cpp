@@ -5,7 +5,7 @@
 
 #include "fixtures.h"
 #include "game_harness.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(GameEndTest, LevelScoresAnimateThePlayersPiecesAndOkEndsTheAnimationWithI
 // own unloading after a game does not.
 class ClosingTest : public ::testing::Test {
 protected:
-    void SetUp() override { screens::ComputerTries = 10; }
+    void SetUp() override { globals::ComputerTries = 10; }
 
     testing_support::ScriptedRandom random{[](std::size_t) { return 0.5; }};
     testing_support::RecordedSleep sleep;

@@ -6,13 +6,13 @@
 
 #include <QTest>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
-#include <random>
 
 #include "fixtures.h"
 #include "game/self_play.h"
 #include "game_harness.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 
 namespace {
 
@@ -56,17 +56,14 @@ constexpr GoldenGame Golden[] = {
 class SeededRandom {
 public:
     explicit SeededRandom(unsigned seed)
-        : seed_(seed), rnd_(platform::Kernel().rnd, [this] { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }),
-          randomize_(platform::Kernel().randomize, [this] {
-              generator_.seed(seed_);
+        : seed_(seed), randomize_(platform::Kernel().randomize, [this] {
+              platform::Seed(seed_);
               ++seeds;
           }) {}
     int seeds = 0;
 
 private:
     unsigned seed_;
-    std::mt19937_64 generator_;
-    platform::Replace<std::function<double()>> rnd_;
     platform::Replace<std::function<void()>> randomize_;
 };
 
@@ -78,7 +75,7 @@ struct Outcome {
 // One game in the game window: at each pump the player clicks the piece and the direction
 // the script chooses, and OK at the end.
 Outcome PlayInTheWindow(const GoldenGame& g) {
-    screens::ComputerTries = static_cast<platform::Integer>(g.tries);
+    globals::ComputerTries = static_cast<platform::Integer>(g.tries);
     SeededRandom random(g.seed);
     testing_support::RecordedSleep sleep;
     testing_support::RecordedSounds sounds;

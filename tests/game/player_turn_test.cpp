@@ -16,7 +16,7 @@ protected:
         form.Show();
         // As the turn loop does: drawing reaches the screen only once the window is on it.
         form.WaitUntilExposed();
-        form.MoveValues.Fill(4);
+        testing_support::FillMoveValues(form, 4);
     }
     void TearDown() override { form.Unload(); }
 
@@ -28,7 +28,7 @@ protected:
         form.Phase = 0;  // a new turn
         form.Image1_Click(0);
         sounds.effects.clear();
-        form.MoveYourChr(static_cast<game::Integer>(d));
+        game::MoveYourChr(form, static_cast<game::Integer>(d), form);
     }
     void ExpectRefused(int x, int y, const char* what) {
         EXPECT_EQ(form.PieceX(0, 0), x) << what;
@@ -200,7 +200,7 @@ TEST_F(PlayerTurnTest, PiecesOffTheBoardAreNeverChosenOrMoved) {
     // Nor does a stale choice of a piece that has left the board move anything.
     form.Selected = 5;
     form.Phase = 1;
-    form.MoveYourChr(game::MoveUp);
+    game::MoveYourChr(form, game::MoveUp, form);
     EXPECT_EQ(form.PieceX(5, 0), -1);
     EXPECT_EQ(form.Phase, 1);
     EXPECT_TRUE(sounds.effects.empty());

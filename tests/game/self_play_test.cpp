@@ -1,8 +1,6 @@
 // The scripted player of the games without a window (the golden games play them whole).
 
-#include <functional>
 #include <gtest/gtest.h>
-#include <random>
 
 #include "fixtures.h"
 #include "game/rules.h"
@@ -10,24 +8,12 @@
 
 namespace {
 
-class SeededRandom {
-public:
-    explicit SeededRandom(unsigned seed)
-        : generator_(seed), rnd_(platform::Kernel().rnd, [this] {
-              return static_cast<double>(generator_() >> 11) * 0x1.0p-53;
-          }) {}
-
-private:
-    std::mt19937_64 generator_;
-    platform::Replace<std::function<double()>> rnd_;
-};
-
 TEST(SelfPlay, TheScriptedPlayerTakesTheMoveThatScoresMost) {
-    SeededRandom random(3);
+    platform::Seed(3);
     game::GameState s;
     game::SilentView view;
-    game::NewGame(s, view);
-    s.MoveValues.Fill(2);
+    game::Init(s, view);
+    testing_support::FillMoveValues(s, 2);
     s.PieceX(9, 1) = 5;  // a capture two cells right of piece 3 ...
     s.PieceY(9, 1) = 6;
     s.PieceX(3, 0) = 3;

@@ -11,7 +11,7 @@
 
 #include "fixtures.h"
 #include "game_harness.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ using testing_support::GameHarness;
 class WholeGameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        screens::ComputerTries = 10;
-        screens::MidiFile = "zam.mid";  // as the title window leaves it
+        globals::ComputerTries = 10;
+        globals::MidiFile = "zam.mid";  // as the title window leaves it
     }
 
     // Deal: 192 numbers giving 4; then every draw names `computer_piece`.
@@ -42,7 +42,7 @@ protected:
         std::vector<std::string> first_pump;
         harness.watch = [&](game::Form1& f) {
             if (first_pump.empty())
-                first_pump = {screens::MidiFile, std::to_string(f.Timer1().Interval())};
+                first_pump = {globals::MidiFile, std::to_string(f.Timer1().Interval())};
             if (f.Command1().Visible()) {
                 EXPECT_EQ(f.Timer1().Interval(), 0) << "the music keeper is stopped before the end";
             }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fixtures.h"
+#include "layout/demoform_layout.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "screens/demoform.h"

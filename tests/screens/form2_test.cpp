@@ -53,14 +53,14 @@ TEST_F(Form2Test, AltSPressesStartAndEachLoadStartsAgainAtEasy) {
     QTest::mouseClick(title.Option1(1).Widget(), Qt::LeftButton);
     EXPECT_FALSE(title.Option1(0).Value()) << "one exclusive group";
     press_alt_s();
-    EXPECT_EQ(screens::ComputerTries, 30);
+    EXPECT_EQ(globals::ComputerTries, 30);
     EXPECT_FALSE(title.Visible());
     EXPECT_TRUE(title.Loaded()) << "hidden only: unloading is Main's business";
 
     title.Unload();
     title.Show();
     press_alt_s();
-    EXPECT_EQ(screens::ComputerTries, 10);
+    EXPECT_EQ(globals::ComputerTries, 10);
     EXPECT_EQ(sounds.tunes, (std::vector<std::string>{"zam.mid", "zam.mid"}));
 }
 
@@ -141,7 +141,7 @@ TEST_F(Form2Test, TheKeyboardAloneWalksTheTabOrderChoosesAndStartsAndTheFocusSho
     for (int waited = 0; waited < 2000 && title.Visible(); waited += 10)
         QTest::qWait(10);
     EXPECT_FALSE(title.Visible()) << "Space presses the focused Start button";
-    EXPECT_EQ(screens::ComputerTries, 30);
+    EXPECT_EQ(globals::ComputerTries, 30);
 }
 
 }  // namespace

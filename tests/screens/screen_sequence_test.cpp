@@ -49,12 +49,12 @@ TEST_F(ScreenSequenceTest, MusicIconRestartsTheTitleTuneAndSilenceLastsThroughGa
     Log first{"close Midi", open, "play Midi", "close Midi", "close Midi",
               "close Midi", open, "play Midi", "close Midi"};
     EXPECT_EQ(Log(commands.begin(), commands.begin() + 9), first);
-    EXPECT_EQ(screens::MusicOff, platform::False);
+    EXPECT_EQ(globals::MusicOff, platform::False);
 
     commands.clear();
     screens::ShowTitleThenGame(run.title, run.game);
     screens::ShowTitleThenGame(run.title, run.game);
-    EXPECT_EQ(screens::MusicOff, platform::True);
+    EXPECT_EQ(globals::MusicOff, platform::True);
     // The title tune until the click; then only each game's set-up and its end close the
     // device: neither the music keeper, nor the fanfare, nor the third title starts anything.
     EXPECT_EQ(commands, (Log{"close Midi", open, "play Midi", "close Midi", "close Midi", "close Midi",

@@ -11,6 +11,7 @@
 
 #include "fixtures.h"
 #include "game/form1.h"
+#include "globals/globals.h"
 #include "platform/events.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
@@ -22,15 +23,15 @@ namespace screens_testing {
 class FreshGlobals {
 public:
     FreshGlobals()
-        : tries_(screens::ComputerTries), music_off_(screens::MusicOff), midi_file_(screens::MidiFile) {
-        screens::ComputerTries = 0;
-        screens::MusicOff = platform::False;
-        screens::MidiFile.clear();
+        : tries_(globals::ComputerTries), music_off_(globals::MusicOff), midi_file_(globals::MidiFile) {
+        globals::ComputerTries = 0;
+        globals::MusicOff = platform::False;
+        globals::MidiFile.clear();
     }
     ~FreshGlobals() {
-        screens::ComputerTries = tries_;
-        screens::MusicOff = music_off_;
-        screens::MidiFile = midi_file_;
+        globals::ComputerTries = tries_;
+        globals::MusicOff = music_off_;
+        globals::MidiFile = midi_file_;
     }
 
 private:
@@ -116,11 +117,11 @@ private:
         }
         if (game.Phase != 0)
             return;
-        log.push_back("game " + std::to_string(screens::ComputerTries));
+        log.push_back("game " + std::to_string(globals::ComputerTries));
         if (title.Loaded())
             log.push_back("title still loaded");
-        if (screens::MidiFile != "zaming.mid" || game.Timer1().Interval() != 2000)
-            log.push_back("music keeper not ready: " + screens::MidiFile);
+        if (globals::MidiFile != "zaming.mid" || game.Timer1().Interval() != 2000)
+            log.push_back("music keeper not ready: " + globals::MidiFile);
         game.Timer1_Timer();
         game.ComputerPieces = 0;
         game.Phase = 2;

@@ -18,10 +18,10 @@
 #include "game/self_play.h"
 #include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/seam.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
 #include "screens/module1.h"
+#include "seam.h"
 
 namespace testing_support {
 

@@ -14,14 +14,14 @@
 #include <vector>
 
 #include "game/fuzz_play.h"
+#include "globals/globals.h"
 #include "platform/keys.h"
 #include "platform/midi_bytes.h"
-#include "platform/seam.h"
 #include "platform/sequencer.h"
 #include "platform/waveplayer.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
-#include "screens/module1.h"
+#include "seam.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"
 
@@ -139,14 +139,14 @@ protected:
         folder = fs::temp_directory_path() / ("zam-broken-media-" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
-        screens::MusicOff = platform::False;
+        globals::MusicOff = platform::False;
     }
     void TearDown() override {
         sound::StopMidi();
         platform::PlaySound(nullptr, platform::SoundAsync);
         fs::current_path(home);
         fs::remove_all(folder);
-        screens::MidiFile.clear();
+        globals::MidiFile.clear();
     }
 
     // The demo with its sound and the key that silences it, the title with its tune
@@ -173,7 +173,7 @@ protected:
         }
         game::Form1 form;
         testing_support::FuzzedPlay fuzz(11, form);
-        screens::MidiFile = "zaming.mid";
+        globals::MidiFile = "zaming.mid";
         sound::KeepMidiPlaying();
         fuzz.PlayGame();
         platform::ProcessPendingEvents();

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 #include "sound/tx_midi.h"
 
 namespace {
@@ -20,8 +20,8 @@ protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset() {
-        screens::MusicOff = platform::False;
-        screens::MidiFile.clear();
+        globals::MusicOff = platform::False;
+        globals::MidiFile.clear();
     }
 
     // The commands one moment of the game sends, with their reply buffer sizes.
@@ -37,9 +37,9 @@ protected:
 
     // The title screen's music toggle.
     static void Toggle() {
-        screens::MusicOff = static_cast<platform::Boolean>(~screens::MusicOff);
+        globals::MusicOff = static_cast<platform::Boolean>(~globals::MusicOff);
         sound::StopMidi();
-        if (screens::MusicOff == 0)
+        if (globals::MusicOff == 0)
             sound::PlayMidi("zam.mid");
     }
 
@@ -64,7 +64,7 @@ TEST_F(TxMidiTest, EachMomentOfTheGameSendsItsCommandsInOrder) {
     }
 
     // The music keeper's ticks: a stopped tune starts again, a playing one is left alone.
-    screens::MidiFile = "zaming.mid";
+    globals::MidiFile = "zaming.mid";
     sounds.playing = false;
     EXPECT_EQ(Sent(sound::KeepMidiPlaying),
               (Commands{"Status Midi mode", "close Midi", Open("zaming.mid"), "play Midi"}));
@@ -79,12 +79,12 @@ TEST_F(TxMidiTest, EachMomentOfTheGameSendsItsCommandsInOrder) {
 
 TEST_F(TxMidiTest, MusicOffStartsNothingAndLeavesPlayingMusicAloneButStopStillCloses) {
     sound::PlayMidi("zam.mid");
-    screens::MidiFile = "zaming.mid";
+    globals::MidiFile = "zaming.mid";
     sounds.playing = false;
-    screens::MusicOff = platform::True;
+    globals::MusicOff = platform::True;
     EXPECT_EQ(Sent([] { sound::PlayMidi("endzam.mid"); }), Commands{});
     EXPECT_EQ(Sent(sound::KeepMidiPlaying), Commands{});
-    screens::MusicOff = 1;  // any bit set counts as off
+    globals::MusicOff = 1;  // any bit set counts as off
     EXPECT_EQ(Sent([] { sound::PlayMidi("endzam.mid"); }), Commands{});
     EXPECT_EQ(Sent(sound::StopMidi), (Commands{"close Midi"}));
 }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
-#include "screens/module1.h"
+#include "globals/globals.h"
 #include "sound/tx_wav.h"
 
 namespace {
@@ -11,9 +11,9 @@ namespace {
 TEST(TxWav, EffectsGoOutAsNamedAsynchronouslyWhateverTheMusicSwitch) {
     testing_support::RecordedSounds sounds;
     sound::PlayWav("zam3.wav");
-    screens::MusicOff = platform::True;
+    globals::MusicOff = platform::True;
     sound::PlayWav("zam4.wav");
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
     EXPECT_EQ(sounds.effects, (std::vector<std::string>{"zam3.wav", "zam4.wav"}));
     EXPECT_EQ(sounds.flags(), (std::vector<int>{1, 1}));
 }

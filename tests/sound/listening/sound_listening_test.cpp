@@ -8,10 +8,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include "globals/globals.h"
 #include "platform/audio_device.h"
 #include "platform/midi_bytes.h"
 #include "platform/waveplayer.h"
-#include "screens/module1.h"
 #include "sound/listening/disk_audio.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"
@@ -40,7 +40,7 @@ protected:
         dir = fs::temp_directory_path() / ("zam-listening-" + std::to_string(::getpid()));
         fs::create_directories(dir);
         fs::current_path(ZAM_MEDIA_DIR);
-        screens::MusicOff = platform::False;
+        globals::MusicOff = platform::False;
         ASSERT_TRUE(platform::audio::Ready()) << "the disk driver should always open";
     }
     void TearDown() override {
@@ -74,7 +74,7 @@ TEST_F(Listening, EveryEffectRendersAndTheQuietOneStaysQuiet) {
         double seconds;
     } effects[] = {{"zam1.wav", 0.22}, {"zam3.wav", 0.26},   {"zam4.wav", 0.38},
                    {"zam2.wav", 0.95}, {"TXDEMO.WAV", 1.70}, {"Dummy.wav", 0.03}};
-    screens::MusicOff = platform::True;  // effects do not care
+    globals::MusicOff = platform::True;  // effects do not care
     for (auto [file, seconds] : effects) {
         const auto mark = DiskAudio::Frames();
         sound::PlayWav(file);
@@ -91,7 +91,7 @@ TEST_F(Listening, EveryEffectRendersAndTheQuietOneStaysQuiet) {
             EXPECT_GT(peak, -8) << file;
         }
     }
-    screens::MusicOff = platform::False;
+    globals::MusicOff = platform::False;
 }
 
 TEST_F(Listening, ASecondEffectCutsOffTheFirstAndPlaysFromItsStart) {
@@ -123,7 +123,7 @@ TEST_F(Listening, ASecondEffectCutsOffTheFirstAndPlaysFromItsStart) {
 TEST_F(Listening, TheStatusTurnsStoppedAtTheTunesEndAndTheKeeperStartsItAgain) {
     testing_support::WriteFile(dir / "short.mid", testing_support::ShortTune(2));  // one second
     fs::current_path(dir);
-    screens::MidiFile = "short.mid";
+    globals::MidiFile = "short.mid";
 
     const auto mark = DiskAudio::Frames();
     const auto start = Clock::now();
@@ -141,7 +141,7 @@ TEST_F(Listening, TheStatusTurnsStoppedAtTheTunesEndAndTheKeeperStartsItAgain) {
     sound::KeepMidiPlaying();
     EXPECT_EQ(sound::MidiIsPlaying(), platform::True);
     EXPECT_GT(DiskAudio::RmsDb(DiskAudio::Read(again, DiskAudio::FramesOf(0.5))), AudibleDb);
-    screens::MidiFile.clear();
+    globals::MidiFile.clear();
 }
 
 TEST_F(Listening, FilesThatCannotPlayGiveSilenceAtOnce) {
