@@ -14,6 +14,7 @@ fonts-liberation2
 libgtest-dev
 libbenchmark-dev
 clang libclang-rt-14-dev
+clang-format
 xvfb
 xdotool
 imagemagick
