@@ -2,6 +2,10 @@
 
 namespace layout {
 
+// The tables keep a control to a row or two, as the windows are read; the formatter
+// would give every field a line of its own.
+// clang-format off
+
 using platform::ControlKind;
 using platform::ControlSpec;
 using platform::Rgb;
@@ -85,5 +89,7 @@ const ControlSpec DemoformTable[] = {
     {.kind = ControlKind::Image, .name = "Image1", .left = 120, .top = 240, .width = 612, .height = 972},
 };
 const std::span<const ControlSpec> DemoformControls{DemoformTable};
+
+// clang-format on
 
 }  // namespace layout

@@ -2,6 +2,10 @@
 
 namespace layout {
 
+// The tables keep a control to a row or two, as the windows are read; the formatter
+// would give every field a line of its own.
+// clang-format off
+
 using platform::ControlKind;
 using platform::ControlSpec;
 using platform::RGB;
@@ -98,5 +102,7 @@ const ControlSpec Form1Table[] = {
      .height = 600, .picture = "piece_player.png"},
 };
 const std::span<const ControlSpec> Form1Controls{Form1Table};
+
+// clang-format on
 
 }  // namespace layout

@@ -2,6 +2,10 @@
 
 namespace layout {
 
+// The tables keep a control to a row or two, as the windows are read; the formatter
+// would give every field a line of its own.
+// clang-format off
+
 using platform::ControlKind;
 using platform::ControlSpec;
 using platform::RGB;
@@ -52,5 +56,7 @@ const ControlSpec Form2Table[] = {
      .tab_index = 3, .accessible_name = "Start", .accessible_description = "Starts a game (Alt+S)"},
 };
 const std::span<const ControlSpec> Form2Controls{Form2Table};
+
+// clang-format on
 
 }  // namespace layout
