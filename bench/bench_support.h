@@ -27,7 +27,9 @@ using Clock = std::chrono::steady_clock;
 inline double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
-inline double MillisecondsSince(Clock::time_point from) { return MillisecondsBetween(from, Clock::now()); }
+inline double MillisecondsSince(Clock::time_point from) {
+    return MillisecondsBetween(from, Clock::now());
+}
 
 // A number with a fixed count of decimals, for the notes beside the figures.
 inline std::string Fixed(double value, int decimals) {
@@ -90,7 +92,8 @@ inline void Print(const Figure& f) {
          << ", \"median\": " << f.stats.median << ", \"min\": " << f.stats.min << ", \"max\": " << f.stats.max
          << ", \"n\": " << f.stats.n << ", \"unit\": " << JsonString(f.unit);
     if (f.limit)
-        line << ", \"limit\": " << *f.limit << ", \"better\": " << JsonString(f.lower_is_better ? "lower" : "higher");
+        line << ", \"limit\": " << *f.limit
+             << ", \"better\": " << JsonString(f.lower_is_better ? "lower" : "higher");
     line << ", \"note\": " << JsonString(f.note) << "}\n";
     std::fputs(line.str().c_str(), stdout);
     std::fflush(stdout);

@@ -69,7 +69,8 @@ void SelfPlayGame(benchmark::State& bench, game::Integer tries) {
         turns += result.turns;
         benchmark::DoNotOptimize(result);
     }
-    bench.counters["games_per_s"] = benchmark::Counter(static_cast<double>(bench.iterations()), benchmark::Counter::kIsRate);
+    bench.counters["games_per_s"] =
+        benchmark::Counter(static_cast<double>(bench.iterations()), benchmark::Counter::kIsRate);
     bench.counters["turns_per_game"] =
         benchmark::Counter(static_cast<double>(turns) / static_cast<double>(bench.iterations()));
 }
@@ -135,13 +136,16 @@ int main(int argc, char** argv) {
         std::vector<double> us;
         for (double ns : choice.ns_per_call)
             us.push_back(ns / 1000.0);
-        bench::Figure f{std::string("choice_") + level, std::string("computer's choice of a move, ") + level +
-                                                            " (" + (level[0] == 'H' ? "30" : "10") + " tries), no window",
+        bench::Figure f{std::string("choice_") + level,
+                        std::string("computer's choice of a move, ") + level + " (" +
+                            (level[0] == 'H' ? "30" : "10") + " tries), no window",
                         bench::StatsOf(us), "us"};
         if (level[0] == 'H')
             f.limit = 50;
-        f.note = "mean per call over " + std::to_string(Positions(level[0] == 'H' ? HardTries : EasyTries).size()) +
-                 " positions of 20 self-played games; median of " + std::to_string(us.size()) + " repetitions";
+        f.note = "mean per call over " +
+                 std::to_string(Positions(level[0] == 'H' ? HardTries : EasyTries).size()) +
+                 " positions of 20 self-played games; median of " + std::to_string(us.size()) +
+                 " repetitions";
         bench::Print(f);
     }
     for (const char* level : {"Hard", "Easy"}) {

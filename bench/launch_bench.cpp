@@ -44,7 +44,9 @@ using bench::MillisecondsSince;
 
 using bench::Fixed;
 
-void SleepMs(double ms) { std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms)); }
+void SleepMs(double ms) {
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
+}
 
 std::uint64_t Hash(const std::vector<std::uint32_t>& pixels) {
     std::uint64_t h = 1469598103934665603ull;
@@ -127,7 +129,9 @@ double MainThreadPercent(long pid, double seconds) {
     return static_cast<double>(after - before) / 1e4 / MillisecondsSince(start);
 }
 
-int PixelsOf(int twips) { return platform::TwipsToPixels(twips); }
+int PixelsOf(int twips) {
+    return platform::TwipsToPixels(twips);
+}
 
 }  // namespace
 
@@ -164,10 +168,11 @@ int main(int argc, char** argv) {
             execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        auto demo = TimeToSettledWindow(screen, pid, PixelsOf(DemoWidth), PixelsOf(DemoHeight), exec_time, 400,
-                                        5000);
+        auto demo =
+            TimeToSettledWindow(screen, pid, PixelsOf(DemoWidth), PixelsOf(DemoHeight), exec_time, 400, 5000);
         bench::XScreen::TopLevel title;
-        auto title_seen = TimeToSettledWindow(screen, pid, title_width, title_height, Clock::now(), 300, 15000, &title);
+        auto title_seen =
+            TimeToSettledWindow(screen, pid, title_width, title_height, Clock::now(), 300, 15000, &title);
         std::optional<double> game;
         if (title_seen && start_button) {
             // The title window has settled: what it costs while it waits for Start.
@@ -175,7 +180,8 @@ int main(int argc, char** argv) {
             Click(screen, title.x + PixelsOf(start_button->left + start_button->width / 2),
                   title.y + PixelsOf(start_button->top + start_button->height / 2));
             const auto click_time = Clock::now();
-            game = TimeToSettledWindow(screen, pid, PixelsOf(GameWidth), PixelsOf(GameHeight), click_time, 600, 5000);
+            game = TimeToSettledWindow(screen, pid, PixelsOf(GameWidth), PixelsOf(GameHeight), click_time,
+                                       600, 5000);
             if (game) {
                 // The music keeper's first tick, two seconds in, starts the game tune.
                 SleepMs(std::max(0.0, 2600 - MillisecondsSince(click_time)));
@@ -201,8 +207,8 @@ int main(int argc, char** argv) {
 
     bench::Figure demo{"exec_to_demo_ms", "exec → demo window on screen (the real program)",
                        bench::StatsOf(to_demo), "ms", 150};
-    demo.note = "until the X server shows the demo's settled picture; " + std::to_string(to_demo.size()) + " of " +
-                std::to_string(runs) + " launches";
+    demo.note = "until the X server shows the demo's settled picture; " + std::to_string(to_demo.size()) +
+                " of " + std::to_string(runs) + " launches";
     bench::Print(demo);
     bench::Figure game{"start_to_game_ms", "Start clicked → game window on screen (the real program)",
                        bench::StatsOf(to_game), "ms", 100};
@@ -215,7 +221,8 @@ int main(int argc, char** argv) {
     bench::Figure gcpu{"real_idle_game", "the real program: CPU of its window's thread, game waiting",
                        bench::StatsOf(game_cpu), "% of a core", 0.5};
     gcpu.note = "3 s per launch after the music keeper's first tick; whole process " +
-                Fixed(bench::StatsOf(game_process_cpu).median, 1) + " % (the synthesizer playing the game tune)";
+                Fixed(bench::StatsOf(game_process_cpu).median, 1) +
+                " % (the synthesizer playing the game tune)";
     bench::Print(gcpu);
     bench::Figure rss{"rss_peak_real", "the real program: peak resident memory, title and game tunes played",
                       bench::StatsOf(peak_rss), "MB", 70};

@@ -143,8 +143,7 @@ void MeasureRestart(const fs::path& media) {
     fs::current_path(media);
     globals::MusicOff = platform::False;
     globals::MidiFile = "zaming.mid";
-    std::printf("The game tune under the music keeper (zaming.mid, %.3f s, a tick every 2000 ms)\n",
-                *length);
+    std::printf("The game tune under the music keeper (zaming.mid, %.3f s, a tick every 2000 ms)\n", *length);
     const auto start = Clock::now();
     std::int64_t first_frame = -1;
     for (int tick = 0;; ++tick) {
@@ -163,8 +162,8 @@ void MeasureRestart(const fs::path& media) {
         const double audio = AudioSeconds(frame - first_frame);
         std::printf("  started again at tick %d: %.3f s wall, %.3f s audio after the first start\n", tick,
                     wall, audio);
-        std::printf("  gap after the last note: %.3f s wall, %.3f s audio\n\n",
-                    wall - *length, audio - *length);
+        std::printf("  gap after the last note: %.3f s wall, %.3f s audio\n\n", wall - *length,
+                    audio - *length);
         break;
     }
     sound::StopMidi();

@@ -79,7 +79,9 @@ using bench::MillisecondsSince;
 
 using bench::Fixed;
 
-std::string Range(const bench::Stats& s, int decimals) { return Fixed(s.min, decimals) + "–" + Fixed(s.max, decimals); }
+std::string Range(const bench::Stats& s, int decimals) {
+    return Fixed(s.min, decimals) + "–" + Fixed(s.max, decimals);
+}
 
 int IntOption(int argc, char** argv, const char* name, int fallback) {
     for (int i = 2; i + 1 < argc; ++i) {
@@ -104,7 +106,9 @@ void PumpFor(int milliseconds) {
     platform::ProcessPendingEvents();
 }
 
-long ThreadId() { return static_cast<long>(syscall(SYS_gettid)); }
+long ThreadId() {
+    return static_cast<long>(syscall(SYS_gettid));
+}
 
 // Main makes the synthesizer in the background, starting a moment after the demo window.
 void PrepareSynthesizerAsMainDoes() {
@@ -240,9 +244,10 @@ int MoveValue(int argc, char** argv) {
             }
             seen_counts.push_back(pauses.size() == Steps ? seen : -1);
             samples_per_step.push_back(static_cast<double>(in_pauses) / Steps);
-            std::printf("  sampled run %d: %.1f ms, %d of %zu steps seen on the X screen within their own pause "
-                        "(%.1f reads a step)\n",
-                        run - runs + 1, ms, seen, pauses.size(), static_cast<double>(in_pauses) / Steps);
+            std::printf(
+                "  sampled run %d: %.1f ms, %d of %zu steps seen on the X screen within their own pause "
+                "(%.1f reads a step)\n",
+                run - runs + 1, ms, seen, pauses.size(), static_cast<double>(in_pauses) / Steps);
         } else {
             plain_ms.push_back(ms);
         }
@@ -256,17 +261,18 @@ int MoveValue(int argc, char** argv) {
         worst_seen = std::min(worst_seen, seen);
     bench::Figure wall{"move_value_ms", "one move value display, wall time (42 steps of 20 ms)",
                        bench::StatsOf(plain_ms), "ms", 1.03 * 840};
-    wall.note = "with the X screen read back meanwhile: median " + Fixed(bench::StatsOf(sampled_ms).median, 1) +
-                " ms; the pauses alone are 840 ms";
+    wall.note = "with the X screen read back meanwhile: median " +
+                Fixed(bench::StatsOf(sampled_ms).median, 1) + " ms; the pauses alone are 840 ms";
     bench::Print(wall);
     bench::Figure seen{"move_value_steps", "move value steps seen on the X screen, each within its own pause",
                        bench::StatsOf(std::vector<double>(seen_counts.begin(), seen_counts.end())), "steps"};
     seen.limit = Steps;
     seen.lower_is_better = false;
-    seen.note = "read back over a second X connection (XGetImage) and compared with Qt's own rendering of each "
-                "step; " +
-                std::to_string(distinct) + " of the 42 steps differ from the step before; " +
-                Fixed(bench::StatsOf(samples_per_step).median, 1) + " reads per step";
+    seen.note =
+        "read back over a second X connection (XGetImage) and compared with Qt's own rendering of each "
+        "step; " +
+        std::to_string(distinct) + " of the 42 steps differ from the step before; " +
+        Fixed(bench::StatsOf(samples_per_step).median, 1) + " reads per step";
     bench::Print(seen);
     return worst_seen == Steps ? 0 : 2;
 }
@@ -278,11 +284,16 @@ enum class Screen { None, Demo, Title, Game, End };
 
 const char* NameOf(Screen s) {
     switch (s) {
-    case Screen::None: return "between windows";
-    case Screen::Demo: return "demo";
-    case Screen::Title: return "title";
-    case Screen::Game: return "game";
-    case Screen::End: return "game end";
+    case Screen::None:
+        return "between windows";
+    case Screen::Demo:
+        return "demo";
+    case Screen::Title:
+        return "title";
+    case Screen::Game:
+        return "game";
+    case Screen::End:
+        return "game end";
     }
     return "?";
 }
@@ -316,7 +327,9 @@ public:
     }
 };
 
-void Wake(Wakeable& target) { QCoreApplication::postEvent(&target, new QEvent(QEvent::User)); }
+void Wake(Wakeable& target) {
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+}
 
 // ---------------------------------------------------------------------------------
 // idle
@@ -362,10 +375,16 @@ std::map<Screen, IdleResult> IdleRun(bool spin, int seconds) {
         }
         leave = Screen::None;
         switch (now) {
-        case Screen::Demo: windows.demo->Hide(); break;
-        case Screen::Title: title.Command1().Click(); break;
-        case Screen::Game: throw StopWaiting{};
-        default: break;
+        case Screen::Demo:
+            windows.demo->Hide();
+            break;
+        case Screen::Title:
+            title.Command1().Click();
+            break;
+        case Screen::Game:
+            throw StopWaiting{};
+        default:
+            break;
         }
     };
     auto real_wait = platform::Pump().wait_for_events;
@@ -441,8 +460,9 @@ int Idle(int argc, char** argv) {
     for (auto [screen, what] : rows) {
         const IdleResult& b = blocking[screen];
         const IdleResult& s = spinning[screen];
-        bench::Figure f{std::string("idle_") + NameOf(screen), std::string("CPU of the window's thread, ") + what,
-                        bench::StatsOf(b.thread_percent), "% of a core", 0.5};
+        bench::Figure f{std::string("idle_") + NameOf(screen),
+                        std::string("CPU of the window's thread, ") + what, bench::StatsOf(b.thread_percent),
+                        "% of a core", 0.5};
         f.note = "median of " + std::to_string(b.thread_percent.size()) + " one-second windows; mean " +
                  Fixed(b.thread_mean, 2) + " %; whole process " + Fixed(b.process_mean, 1) +
                  " % (the synthesizer's audio thread)";
@@ -472,8 +492,8 @@ public:
 };
 
 struct Stall {
-    double ms = 0;        // the longest stretch without handling events or pausing
-    double busy_ms = 0;   // all the time without handling events, less the pauses
+    double ms = 0;       // the longest stretch without handling events or pausing
+    double busy_ms = 0;  // all the time without handling events, less the pauses
     std::string where;
 };
 
@@ -513,7 +533,8 @@ public:
         longest = std::max(longest, MillisecondsBetween(stretch_from, now));
         while (!pauses.empty() && pauses.front().second < posted)
             pauses.pop_front();
-        stalls.push_back({longest, MillisecondsBetween(posted, now) - paused, where_posted + " → " + where()});
+        stalls.push_back(
+            {longest, MillisecondsBetween(posted, now) - paused, where_posted + " → " + where()});
         pending = false;
         answered.notify_one();
         return true;
@@ -581,7 +602,8 @@ std::vector<Stall> StallSession(int games) {
             auto begin = Clock::now();
             int result = real_send(command, reply, length);
             if (MillisecondsSince(begin) > 20)
-                std::printf("  sequencer command took %.1f ms: %s\n", MillisecondsSince(begin), command.c_str());
+                std::printf("  sequencer command took %.1f ms: %s\n", MillisecondsSince(begin),
+                            command.c_str());
             return result;
         });
     ScriptedPlayer player(windows);
@@ -646,7 +668,8 @@ std::filesystem::path BigTuneMedia() {
     fs::create_directories(folder);
     for (const auto& entry : fs::directory_iterator(ZAM_MEDIA_DIR))
         if (entry.is_regular_file())
-            fs::copy_file(entry.path(), folder / entry.path().filename(), fs::copy_options::overwrite_existing);
+            fs::copy_file(entry.path(), folder / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
     WriteBigTune(folder / "zam.mid", 20u << 20);
     WriteBigTune(folder / "zaming.mid", (4u << 20) - 4096);
     return folder;
@@ -688,8 +711,10 @@ int Stalls(int argc, char** argv) {
                     big ? "longest stall of the window's thread, a 20 MB title tune and a 4 MB game tune"
                         : "longest stall of the window's thread outside the game's pauses",
                     one, "ms", 50};
-    f.note = std::string(big ? "zam.mid of 20 MB, zaming.mid just under 4 MB; " : "") + "demo, title (first tune), " + std::to_string(games) + " whole game(s) with the music keeper, end, title; " +
-             std::to_string(stalls.size()) + " pings; longest: " + worst +
+    f.note = std::string(big ? "zam.mid of 20 MB, zaming.mid just under 4 MB; " : "") +
+             "demo, title (first tune), " + std::to_string(games) +
+             " whole game(s) with the music keeper, end, title; " + std::to_string(stalls.size()) +
+             " pings; longest: " + worst +
              "; the most work between two chances to handle events (a move and the answer to it, " +
              "pauses left out): " + Fixed(busiest, 0) + " ms";
     bench::Print(f);
@@ -728,7 +753,8 @@ int Quiet(int argc, char** argv) {
             const long long cpu = others();
             const auto start = Clock::now();
             RealSleepMs(1000);
-            percent.push_back(static_cast<double>(others() - cpu) / 1e7 / (MillisecondsSince(start) / 1000.0));
+            percent.push_back(static_cast<double>(others() - cpu) / 1e7 /
+                              (MillisecondsSince(start) / 1000.0));
         }
     });
     QTimer::singleShot(1000 * seconds + 100, [] { QCoreApplication::exit(0); });
@@ -738,7 +764,8 @@ int Quiet(int argc, char** argv) {
     globals::MusicOff = platform::False;
     bench::Figure f{"quiet_title_cpu", "CPU of the whole process, the title waiting with the music off",
                     bench::StatsOf(percent), "% of a core", 0.05};
-    f.note = "one-second windows from 11 s after the demo and its sound; every thread of the process but the measuring one, the audio threads too";
+    f.note = "one-second windows from 11 s after the demo and its sound; every thread of the process but the "
+             "measuring one, the audio threads too";
     bench::Print(f);
     return 0;
 }
@@ -809,8 +836,9 @@ int Games(int argc, char** argv) {
     auto at = [&](std::size_t game_number) {
         return rss_after.at(std::min(game_number, rss_after.size()) - 1);
     };
-    std::printf("  resident memory after game 1: %.1f MB, 10: %.1f MB, 50: %.1f MB, 100: %.1f MB, %zu: %.1f MB\n",
-                at(1), at(10), at(50), at(100), rss_after.size(), rss_after.back());
+    std::printf(
+        "  resident memory after game 1: %.1f MB, 10: %.1f MB, 50: %.1f MB, 100: %.1f MB, %zu: %.1f MB\n",
+        at(1), at(10), at(50), at(100), rss_after.size(), rss_after.back());
     bench::Stats peak_stats;
     peak_stats.n = 1;
     peak_stats.median = peak_stats.min = peak_stats.max = peak;
@@ -824,12 +852,13 @@ int Games(int argc, char** argv) {
     bench::Stats growth;
     growth.n = 1;
     growth.median = growth.min = growth.max = rss_after.back() - at(10);
-    bench::Figure g{"rss_growth_games", "growth of resident memory over " + std::to_string(rss_after.size()) +
-                                            " games in one process",
+    bench::Figure g{"rss_growth_games",
+                    "growth of resident memory over " + std::to_string(rss_after.size()) +
+                        " games in one process",
                     growth, "MB", 1.0};
-    g.note = "after game " + std::to_string(rss_after.size()) + " less after game 10; from game 1: " +
-             Fixed(rss_after.back() - at(1), 2) + " MB; " + Fixed(rss_after.size() / total_s, 1) +
-             " games/s with the windows, no pauses";
+    g.note = "after game " + std::to_string(rss_after.size()) +
+             " less after game 10; from game 1: " + Fixed(rss_after.back() - at(1), 2) + " MB; " +
+             Fixed(rss_after.size() / total_s, 1) + " games/s with the windows, no pauses";
     bench::Print(g);
     (void)first_game_done_ms;
     return 0;
@@ -900,17 +929,19 @@ int EndAnimation(int argc, char** argv) {
         fps.push_back(frames / wall);
         jumps.push_back(frames ? draws / 3.0 / frames : 0);
         answer_ms.push_back(answer);
-        std::printf("  run %d: %.2f %% of a core, %.1f frames/s, %.1f paints/s, %.1f jumps a frame, OK answered "
-                    "in %.1f ms\n",
-                    run + 1, cpu.back(), fps.back(), painted.paints / wall, jumps.back(), answer);
+        std::printf(
+            "  run %d: %.2f %% of a core, %.1f frames/s, %.1f paints/s, %.1f jumps a frame, OK answered "
+            "in %.1f ms\n",
+            run + 1, cpu.back(), fps.back(), painted.paints / wall, jumps.back(), answer);
         form.Window()->removeEventFilter(&painted);
         form.Unload();
         PumpFor(50);
     }
-    bench::Figure c{"end_cpu_percent", "end animation: CPU of the window's thread until OK", bench::StatsOf(cpu),
-                    "% of a core", 3};
+    bench::Figure c{"end_cpu_percent", "end animation: CPU of the window's thread until OK",
+                    bench::StatsOf(cpu), "% of a core", 3};
     c.note = "the player's 16 pieces dancing for " + std::to_string(seconds) + " s a run; " +
-             Fixed(bench::StatsOf(fps).median, 1) + " frames a second, " + Fixed(bench::StatsOf(jumps).median, 1) +
+             Fixed(bench::StatsOf(fps).median, 1) + " frames a second, " +
+             Fixed(bench::StatsOf(jumps).median, 1) +
              " jumps a frame (every piece once); a spinning animation costs about 95 %";
     bench::Print(c);
     bench::Figure f{"end_fps", "end animation: frames a second", bench::StatsOf(fps), "frames/s", 55};
@@ -994,8 +1025,8 @@ int Keeper(int, char**) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     });
-    std::printf("  waiting for %s (%.3f s by the synthesizer's clock) to end and start again...\n", tune.c_str(),
-                *length);
+    std::printf("  waiting for %s (%.3f s by the synthesizer's clock) to end and start again...\n",
+                tune.c_str(), *length);
     try {
         game.Show();
     } catch (const StopWaiting&) {
@@ -1043,13 +1074,13 @@ int Keeper(int, char**) {
     bench::Stats gap;
     gap.n = 1;
     gap.median = gap.min = gap.max = MillisecondsBetween(end->wall, heard_again->wall);
-    bench::Figure f{"keeper_gap_ms", "gap between the end of zaming.mid and its restart by the music keeper", gap,
-                    "ms", 2000};
+    bench::Figure f{"keeper_gap_ms", "gap between the end of zaming.mid and its restart by the music keeper",
+                    gap, "ms", 2000};
     f.note = "from the moment the mixer had rendered the tune's " + Fixed(*length, 3) +
              " s to the first buffer of the restart; the driver mixed " + Fixed(pace, 3) +
              " s of sound per second; frames mixed from play to play " + Fixed(audio_s, 3) +
-             " s; the keeper's ticks came every " + Fixed(tick_stats.median, 1) + " ms (" + Range(tick_stats, 1) +
-             "), which bounds the gap";
+             " s; the keeper's ticks came every " + Fixed(tick_stats.median, 1) + " ms (" +
+             Range(tick_stats, 1) + "), which bounds the gap";
     bench::Print(f);
     return 0;
 }
@@ -1060,7 +1091,8 @@ int main(int argc, char** argv) {
     bench::InitXThreads();
     platform::PrepareWindowSystem();  // as the game's main does
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zam_window_bench move-value|idle|stall|games|end|keeper|quiet [options]\n");
+        std::fprintf(stderr,
+                     "usage: zam_window_bench move-value|idle|stall|games|end|keeper|quiet [options]\n");
         return 64;
     }
     QApplication app(argc, argv);

@@ -8,14 +8,20 @@
 namespace bench {
 namespace {
 
-::Display* Dpy(void* display) { return static_cast<::Display*>(display); }
+::Display* Dpy(void* display) {
+    return static_cast<::Display*>(display);
+}
 
 // Any X error (a window that went away between two requests) is only a failed read.
-int IgnoreErrors(::Display*, XErrorEvent*) { return 0; }
+int IgnoreErrors(::Display*, XErrorEvent*) {
+    return 0;
+}
 
 }  // namespace
 
-void InitXThreads() { XInitThreads(); }
+void InitXThreads() {
+    XInitThreads();
+}
 
 XScreen::XScreen() {
     display_ = XOpenDisplay(nullptr);
@@ -27,7 +33,8 @@ XScreen::~XScreen() {
         XCloseDisplay(Dpy(display_));
 }
 
-bool XScreen::Grab(unsigned long window, int x, int y, int width, int height, std::vector<std::uint32_t>& pixels) {
+bool XScreen::Grab(unsigned long window, int x, int y, int width, int height,
+                   std::vector<std::uint32_t>& pixels) {
     pixels.clear();
     if (!display_)
         return false;
@@ -36,8 +43,9 @@ bool XScreen::Grab(unsigned long window, int x, int y, int width, int height, st
     if (!image)
         return false;
     pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    const bool plain = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
-                       image->blue_mask == 0xFF && image->byte_order == LSBFirst;
+    const bool plain = image->bits_per_pixel == 32 && image->red_mask == 0xFF0000 &&
+                       image->green_mask == 0xFF00 && image->blue_mask == 0xFF &&
+                       image->byte_order == LSBFirst;
     for (int row = 0; row < height; ++row) {
         for (int column = 0; column < width; ++column) {
             std::uint32_t value;
@@ -73,8 +81,8 @@ std::vector<XScreen::TopLevel> XScreen::TopLevelsOf(long pid) {
             int format = 0;
             unsigned long items = 0, after = 0;
             unsigned char* data = nullptr;
-            if (XGetWindowProperty(dpy, children[i], net_wm_pid, 0, 1, False, XA_CARDINAL, &type, &format, &items,
-                                   &after, &data) == Success &&
+            if (XGetWindowProperty(dpy, children[i], net_wm_pid, 0, 1, False, XA_CARDINAL, &type, &format,
+                                   &items, &after, &data) == Success &&
                 data) {
                 if (items == 1 && format == 32)
                     top.pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));

@@ -72,14 +72,15 @@ public:
                     flags_.push_back(flags);
                     return true;
                 }),
-          sequencer_(platform::Sequencer().send_string, [this](const std::string& command, char* reply, int length) {
-              return Command(command, reply, length);
-          }) {}
+          sequencer_(platform::Sequencer().send_string,
+                     [this](const std::string& command, char* reply, int length) {
+                         return Command(command, reply, length);
+                     }) {}
 
     std::vector<std::string> effects;   // wave files, in the order they were started
     std::vector<std::string> commands;  // sequencer commands, exactly as sent
     std::vector<int> reply_lengths;
-    std::vector<std::string> tunes;     // the file names of the tunes opened
+    std::vector<std::string> tunes;  // the file names of the tunes opened
     bool playing = true;
     const std::vector<int>& flags() const { return flags_; }
 

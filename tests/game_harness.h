@@ -38,7 +38,8 @@ public:
         return [index](game::Form1& f) { QTest::mouseClick(f.Image1(index).Widget(), Qt::LeftButton); };
     }
     static Step ClickDirection(int direction) {
-        return [direction](game::Form1& f) { QTest::mouseClick(f.Image2(direction).Widget(), Qt::LeftButton); };
+        return
+            [direction](game::Form1& f) { QTest::mouseClick(f.Image2(direction).Widget(), Qt::LeftButton); };
     }
     static Step Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         return [key, modifiers](game::Form1& f) { QTest::keyClick(f.Picture1().Widget(), key, modifiers); };

@@ -6,10 +6,11 @@
 
 namespace platform {
 
-template <class Slot>
-class Replace {
+template <class Slot> class Replace {
 public:
-    Replace(Slot& slot, Slot replacement) : slot_(slot), saved_(std::move(slot)) { slot_ = std::move(replacement); }
+    Replace(Slot& slot, Slot replacement) : slot_(slot), saved_(std::move(slot)) {
+        slot_ = std::move(replacement);
+    }
     ~Replace() { slot_ = std::move(saved_); }
     Replace(const Replace&) = delete;
     Replace& operator=(const Replace&) = delete;

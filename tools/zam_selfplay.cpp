@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%-5s %5d %13.1f%% %12.1f %14.1f %11.1f %14.2f %10.0f\n", name, tries,
                     100.0 * t.computer_wins / t.games, double(t.player_score) / t.games,
-                    double(t.computer_score) / t.games, double(t.turns) / t.games, double(t.captures) / t.games,
-                    t.games / seconds);
+                    double(t.computer_score) / t.games, double(t.turns) / t.games,
+                    double(t.captures) / t.games, t.games / seconds);
     }
     return 0;
 }

@@ -12,11 +12,16 @@ inline constexpr int ComputerSide = 1;  // starts on the top row
 inline constexpr int PlayerHomeRow = Rows - 1;
 inline constexpr int ComputerHomeRow = 0;
 
-// Cell (x, y) spans CellLeft(x)..CellLeft(x) + CellSize across and CellTop(y)..CellTop(y) + CellSize down, in twips.
+// Cell (x, y) spans CellLeft(x)..CellLeft(x) + CellSize across and CellTop(y)..CellTop(y) + CellSize down, in
+// twips.
 inline constexpr int CellSize = 400;
 inline constexpr int BoardLeft = 100;
 inline constexpr int BoardTop = 200;
-constexpr int CellLeft(int x) { return BoardLeft + CellSize * x; }
-constexpr int CellTop(int y) { return BoardTop + CellSize * y; }
+constexpr int CellLeft(int x) {
+    return BoardLeft + CellSize * x;
+}
+constexpr int CellTop(int y) {
+    return BoardTop + CellSize * y;
+}
 
 }  // namespace game

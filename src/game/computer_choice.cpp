@@ -105,10 +105,14 @@ Cell ComputerTarget(const GameState& s, const ComputerMove& move) {
     Integer y = s.PieceY(move.piece, ComputerSide);
     Integer v = s.MoveValues(x, y);
     switch (move.direction) {
-    case MoveLeft: return {static_cast<Integer>(x - v), y};
-    case MoveRight: return {static_cast<Integer>(x + v), y};
-    case MoveUp: return {x, static_cast<Integer>(y - v)};
-    default: return {x, static_cast<Integer>(std::min(y + v, Rows - 1))};
+    case MoveLeft:
+        return {static_cast<Integer>(x - v), y};
+    case MoveRight:
+        return {static_cast<Integer>(x + v), y};
+    case MoveUp:
+        return {x, static_cast<Integer>(y - v)};
+    default:
+        return {x, static_cast<Integer>(std::min(y + v, Rows - 1))};
     }
 }
 

@@ -33,8 +33,10 @@ void Form1::GameEnd() {
         auto column = static_cast<Integer>(platform::RandomBelow(Columns));
         auto row = static_cast<Integer>(platform::RandomBelow(Rows));
         // Every one of the winner's pieces dances, those lost during play as well.
-        if (!getenv("NOPIECE")) Locate(column, row, winner, k);
-        if (!getenv("NOLABEL")) lblWinorLose().SetTop(static_cast<int>(2400 + 100 * platform::Rnd()));
+        if (!getenv("NOPIECE"))
+            Locate(column, row, winner, k);
+        if (!getenv("NOLABEL"))
+            lblWinorLose().SetTop(static_cast<int>(2400 + 100 * platform::Rnd()));
     };
     do {
         // A frame's worth of passes, so that on every frame the screen shows each of the

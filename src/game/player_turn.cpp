@@ -27,11 +27,20 @@ void Form1::Picture1_KeyDown(int KeyCode, int /*Shift*/) {
     if (Phase != PhasePieceChosen)
         return;
     switch (KeyCode) {
-    case platform::KeyLeft: MoveYourChr(*this, MoveLeft, *this); break;
-    case platform::KeyUp: MoveYourChr(*this, MoveUp, *this); break;
-    case platform::KeyRight: MoveYourChr(*this, MoveRight, *this); break;
-    case platform::KeyDown: MoveYourChr(*this, MoveDown, *this); break;
-    default: break;
+    case platform::KeyLeft:
+        MoveYourChr(*this, MoveLeft, *this);
+        break;
+    case platform::KeyUp:
+        MoveYourChr(*this, MoveUp, *this);
+        break;
+    case platform::KeyRight:
+        MoveYourChr(*this, MoveRight, *this);
+        break;
+    case platform::KeyDown:
+        MoveYourChr(*this, MoveDown, *this);
+        break;
+    default:
+        break;
     }
 }
 

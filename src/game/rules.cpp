@@ -135,7 +135,9 @@ void ZAMPhase(GameState& s, Integer tries, MoveView& view) {
     s.Phase = PhaseChoosePiece;
 }
 
-bool GameOver(const GameState& s) { return s.ComputerPieces < 1 || s.PlayerPieces < 1; }
+bool GameOver(const GameState& s) {
+    return s.ComputerPieces < 1 || s.PlayerPieces < 1;
+}
 
 void ScoreSurvivors(GameState& s, MoveView& view) {
     // The counters are left as they are: the pieces leave the board, not the game.
@@ -150,6 +152,8 @@ void ScoreSurvivors(GameState& s, MoveView& view) {
     }
 }
 
-int Winner(const GameState& s) { return s.Score(ComputerSide) > s.Score(PlayerSide) ? ComputerSide : PlayerSide; }
+int Winner(const GameState& s) {
+    return s.Score(ComputerSide) > s.Score(PlayerSide) ? ComputerSide : PlayerSide;
+}
 
 }  // namespace game

@@ -45,9 +45,13 @@ void Form1::Game() {
     GameEnd();
 }
 
-void Form1::Timer1_Timer() { sound::KeepMidiPlaying(); }
+void Form1::Timer1_Timer() {
+    sound::KeepMidiPlaying();
+}
 
-void Form1::Command1_Click() { EndLoop = platform::False; }
+void Form1::Command1_Click() {
+    EndLoop = platform::False;
+}
 
 void Form1::Form_QueryUnload(platform::CloseReason reason) {
     // The program's own unloading after a game goes ahead quietly; any other close ends the program.
@@ -61,8 +65,12 @@ void Form1::ShowScore(int side) {
     lblScore(side == PlayerSide ? 1 : 3).SetCaption("Score : " + std::to_string(Score(side)));
 }
 
-void Form1::PlayWav(const char* file_name) { sound::PlayWav(file_name); }
+void Form1::PlayWav(const char* file_name) {
+    sound::PlayWav(file_name);
+}
 
-void Form1::Pause(int milliseconds) { platform::Sleep(milliseconds); }
+void Form1::Pause(int milliseconds) {
+    platform::Sleep(milliseconds);
+}
 
 }  // namespace game

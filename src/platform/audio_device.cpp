@@ -154,7 +154,9 @@ void CloseNow(bool resting) {
     music_sounds = false;
 }
 
-void CloseNow() { CloseNow(false); }
+void CloseNow() {
+    CloseNow(false);
+}
 
 // A device that should be playing but has mixed nothing for a long while: its output
 // is gone (a full disk under the disk driver, a sound card unplugged).
@@ -164,7 +166,8 @@ bool OutputFailed(const Device& device) {
     if (device.paused)
         return false;
     const auto since = std::max<std::int64_t>(
-        last_mix_ms, std::chrono::duration_cast<std::chrono::milliseconds>(device.resumed.time_since_epoch()).count());
+        last_mix_ms,
+        std::chrono::duration_cast<std::chrono::milliseconds>(device.resumed.time_since_epoch()).count());
     return NowMs() - since > StallLimit.count();
 }
 
@@ -248,9 +251,7 @@ void RestWhenSilent() {
 Queue& SoundQueue() {
     static Queue* queue = [] {
         auto* made = new Queue;  // never destroyed: the thread runs until the process ends
-        std::thread thread([made] {
-            SoundThread(*made);
-        });
+        std::thread thread([made] { SoundThread(*made); });
         made->thread = thread.get_id();
         thread.detach();
         // Ending the program must also end the music, which plays on another thread; a

@@ -15,8 +15,7 @@ namespace platform {
     std::abort();
 }
 
-template <class T, int Lo, int Hi>
-class Array1D {
+template <class T, int Lo, int Hi> class Array1D {
 public:
     static_assert(Lo <= Hi);
 
@@ -33,8 +32,7 @@ private:
     std::array<T, Hi - Lo + 1> items_{};
 };
 
-template <class T, int Lo1, int Hi1, int Lo2, int Hi2>
-class Array2D {
+template <class T, int Lo1, int Hi1, int Lo2, int Hi2> class Array2D {
 public:
     static_assert(Lo1 <= Hi1 && Lo2 <= Hi2);
 

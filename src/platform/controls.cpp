@@ -8,8 +8,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QStyle>
 #include <QRadioButton>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -18,7 +18,9 @@
 
 namespace platform {
 
-int TwipsToPixels(int twips) { return static_cast<int>(std::lround(twips / static_cast<double>(TwipsPerPixel))); }
+int TwipsToPixels(int twips) {
+    return static_cast<int>(std::lround(twips / static_cast<double>(TwipsPerPixel)));
+}
 
 // Reports a click on itself: a press and a release of the left button over it.
 // A class of its own, so that a screen reader can be told a named one is a button.
@@ -29,7 +31,6 @@ public:
     std::function<void()> clicked;
 
 protected:
-
 private:
     QPixmap picture_;
     QString picture_text_;
@@ -69,9 +70,13 @@ ClickableWidget::ClickableWidget(QWidget* parent) : QWidget(parent) {
 
 namespace {
 
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor ToQColor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
 
-QString ColourCss(Rgb c) { return QStringLiteral("rgb(%1,%2,%3)").arg(c.r).arg(c.g).arg(c.b); }
+QString ColourCss(Rgb c) {
+    return QStringLiteral("rgb(%1,%2,%3)").arg(c.r).arg(c.g).arg(c.b);
+}
 
 // Point sizes are turned into pixels at 96 dots per inch, the same scale as the
 // twips, so that text keeps its place in the layout whatever the screen reports.
@@ -140,7 +145,9 @@ protected:
         update();
     }
     // On the game window every key, Tab too, belongs to the game.
-    bool focusNextPrevChild(bool next) override { return keeps_focus ? false : ImageWidget::focusNextPrevChild(next); }
+    bool focusNextPrevChild(bool next) override {
+        return keeps_focus ? false : ImageWidget::focusNextPrevChild(next);
+    }
 };
 
 // An option button that is a tab stop of its own, as the layout's tab order has it, and
@@ -156,7 +163,8 @@ protected:
         // Qt leaves only the focused button of a group in the tab chain; keep them all.
         for (auto* sibling : parentWidget()->findChildren<OptionWidget*>(Qt::FindDirectChildrenOnly))
             sibling->setFocusPolicy(Qt::StrongFocus);
-        if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) && !isChecked())
+        if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) &&
+            !isChecked())
             click();
     }
     void paintEvent(QPaintEvent* event) override {
@@ -171,6 +179,7 @@ protected:
 class LabelWidget : public QLabel {
 public:
     using QLabel::QLabel;
+
 protected:
     void paintEvent(QPaintEvent*) override {
         const qreal ratio = devicePixelRatioF();
@@ -182,8 +191,8 @@ protected:
             // As a plain-text label without a frame draws itself; its background is filled apart.
             QPainter painter(&picture_);
             painter.setFont(font());
-            style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(),
-                                  text(), foregroundRole());
+            style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(),
+                                  isEnabled(), text(), foregroundRole());
             picture_text_ = text();
             picture_stale_ = false;
         }
@@ -238,7 +247,9 @@ Control::Control(const ControlSpec& spec)
       index_(spec.index), visible_(spec.visible) {}
 
 // The widget goes with the control: the next load builds a fresh one from the layout.
-Control::~Control() { delete widget_.data(); }
+Control::~Control() {
+    delete widget_.data();
+}
 
 void Control::Attach(QWidget* widget) {
     widget_ = widget;
@@ -262,7 +273,9 @@ void Control::Place() {
         widget_->setGeometry(PixelGeometry());
 }
 
-void Control::SetTop(int twips) { Move(left_, twips); }
+void Control::SetTop(int twips) {
+    Move(left_, twips);
+}
 
 void Control::Move(int left, int top) {
     left_ = left;
@@ -409,11 +422,12 @@ CommandButton::CommandButton(QWidget* parent, const ControlSpec& spec)
     auto* button = new QPushButton(QString::fromStdString(caption_), parent);
     button->setFont(FontOf(spec));
     if (spec.back) {
-        button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3; }"
-                                             "QPushButton:pressed { border: 2px inset %3; }"
-                                             "QPushButton:focus { border: 1px dashed rgb(255,255,255); }")
-                                  .arg(ColourCss(*spec.back), ColourCss(spec.fore.value_or(Rgb{})),
-                                       ColourCss(RGB(spec.back->r + 64, spec.back->g + 64, spec.back->b + 64))));
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3; }"
+                           "QPushButton:pressed { border: 2px inset %3; }"
+                           "QPushButton:focus { border: 1px dashed rgb(255,255,255); }")
+                .arg(ColourCss(*spec.back), ColourCss(spec.fore.value_or(Rgb{})),
+                     ColourCss(RGB(spec.back->r + 64, spec.back->g + 64, spec.back->b + 64))));
     }
     button->setFocusPolicy(Qt::TabFocus);
     QObject::connect(button, &QPushButton::clicked, button, [this] {
@@ -498,7 +512,9 @@ Timer::Timer(const ControlSpec& spec) : Control(spec), timer_(std::make_unique<Q
     SetInterval(spec.interval);
 }
 
-Timer::~Timer() { timer_->stop(); }
+Timer::~Timer() {
+    timer_->stop();
+}
 
 void Timer::SetInterval(int milliseconds) {
     interval_ = milliseconds;
@@ -513,14 +529,22 @@ void Timer::SetInterval(int milliseconds) {
 namespace {
 std::unique_ptr<Control> CreateWidget(QWidget* parent, const ControlSpec& spec) {
     switch (spec.kind) {
-    case ControlKind::Timer: return std::make_unique<Timer>(spec);
-    case ControlKind::CommandButton: return std::make_unique<CommandButton>(parent, spec);
-    case ControlKind::PictureBox: return std::make_unique<PictureBox>(parent, spec);
-    case ControlKind::Label: return std::make_unique<Label>(parent, spec);
-    case ControlKind::Image: return std::make_unique<Image>(parent, spec);
-    case ControlKind::Shape: return std::make_unique<Shape>(parent, spec);
-    case ControlKind::OptionButton: return std::make_unique<OptionButton>(parent, spec);
-    case ControlKind::Line: return std::make_unique<LineSegment>(parent, spec);
+    case ControlKind::Timer:
+        return std::make_unique<Timer>(spec);
+    case ControlKind::CommandButton:
+        return std::make_unique<CommandButton>(parent, spec);
+    case ControlKind::PictureBox:
+        return std::make_unique<PictureBox>(parent, spec);
+    case ControlKind::Label:
+        return std::make_unique<Label>(parent, spec);
+    case ControlKind::Image:
+        return std::make_unique<Image>(parent, spec);
+    case ControlKind::Shape:
+        return std::make_unique<Shape>(parent, spec);
+    case ControlKind::OptionButton:
+        return std::make_unique<OptionButton>(parent, spec);
+    case ControlKind::Line:
+        return std::make_unique<LineSegment>(parent, spec);
     }
     return nullptr;
 }
@@ -537,7 +561,6 @@ std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec)
     }
     return control;
 }
-
 
 }  // namespace platform
 

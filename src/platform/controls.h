@@ -177,5 +177,4 @@ private:
 
 std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec);
 
-
 }  // namespace platform

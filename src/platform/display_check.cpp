@@ -15,7 +15,9 @@ std::string Variable(const char* name) {
     return value ? value : "";
 }
 
-bool Contains(const std::string& list, const char* name) { return list.find(name) != std::string::npos; }
+bool Contains(const std::string& list, const char* name) {
+    return list.find(name) != std::string::npos;
+}
 
 // A Wayland compositor answers on its socket in the runtime folder.
 bool WaylandAnswers(bool named_by_platform) {

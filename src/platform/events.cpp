@@ -57,15 +57,23 @@ void ProcessPendingEvents() {
     FlushDeferredDeletes();
 }
 
-void RunLater(int milliseconds, std::function<void()> work) { QTimer::singleShot(milliseconds, std::move(work)); }
+void RunLater(int milliseconds, std::function<void()> work) {
+    QTimer::singleShot(milliseconds, std::move(work));
+}
 
 PumpCalls& Pump() {
     static PumpCalls calls{ProcessPendingEvents, RealWaitForEvents, RealWaitForFrame};
     return calls;
 }
 
-void DoEvents() { Pump().do_events(); }
-void WaitForEvents() { Pump().wait_for_events(); }
-void WaitForFrame() { Pump().wait_for_frame(); }
+void DoEvents() {
+    Pump().do_events();
+}
+void WaitForEvents() {
+    Pump().wait_for_events();
+}
+void WaitForFrame() {
+    Pump().wait_for_frame();
+}
 
 }  // namespace platform

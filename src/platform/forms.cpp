@@ -2,13 +2,13 @@
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -113,7 +113,9 @@ void Form::Hide() {
         window_->hide();
 }
 
-bool Form::Visible() const { return window_ && window_->isVisible(); }
+bool Form::Visible() const {
+    return window_ && window_->isVisible();
+}
 
 void Form::Load() {
     CreateWindow();
@@ -188,8 +190,12 @@ void Form::DestroyWindow() {
     window_ = nullptr;
 }
 
-int Form::Left() const { return window_ ? window_->frameGeometry().x() * TwipsPerPixel : 0; }
-int Form::Top() const { return window_ ? window_->frameGeometry().y() * TwipsPerPixel : 0; }
+int Form::Left() const {
+    return window_ ? window_->frameGeometry().x() * TwipsPerPixel : 0;
+}
+int Form::Top() const {
+    return window_ ? window_->frameGeometry().y() * TwipsPerPixel : 0;
+}
 int Form::Width() const {
     return window_ ? window_->frameGeometry().width() * TwipsPerPixel : spec_.client_width;
 }
@@ -202,8 +208,12 @@ void Form::Move(int left, int top) {
         window_->move(TwipsToPixels(left), TwipsToPixels(top));
 }
 
-int Form::ScreenWidth() { return ScreenGeometry().width() * TwipsPerPixel; }
-int Form::ScreenHeight() { return ScreenGeometry().height() * TwipsPerPixel; }
+int Form::ScreenWidth() {
+    return ScreenGeometry().width() * TwipsPerPixel;
+}
+int Form::ScreenHeight() {
+    return ScreenGeometry().height() * TwipsPerPixel;
+}
 
 void Form::DrawLine(int x1, int y1, int x2, int y2, Rgb colour) {
     lines_.push_back(DrawnLine{x1, y1, x2, y2, colour});
@@ -236,7 +246,9 @@ void Form::Paint(FormWindow& surface, const QRegion& spots) {
         painter.drawPixmap(spot, surface.drawn, QRectF(spot.topLeft() * ratio, spot.size() * ratio));
 }
 
-QWidget* Form::Window() const { return window_; }
+QWidget* Form::Window() const {
+    return window_;
+}
 
 bool Form::Exposed() const {
     return window_ && window_->windowHandle() && window_->windowHandle()->isExposed();
@@ -263,8 +275,8 @@ Control* Form::FindControl(std::string_view name, int index) const {
 }
 
 void Form::MissingControl(std::string_view name, int index) const {
-    std::fprintf(stderr, "zam: window %s has no control %.*s(%d)\n", spec_.name, static_cast<int>(name.size()),
-                 name.data(), index);
+    std::fprintf(stderr, "zam: window %s has no control %.*s(%d)\n", spec_.name,
+                 static_cast<int>(name.size()), name.data(), index);
     std::abort();
 }
 

@@ -69,8 +69,7 @@ public:
 
     // A control of the loaded form by name and array index (-1 for a plain control); none if absent.
     Control* FindControl(std::string_view name, int index = -1) const;
-    template <class T>
-    T* Find(std::string_view name, int index = -1) const {
+    template <class T> T* Find(std::string_view name, int index = -1) const {
         return dynamic_cast<T*>(FindControl(name, index));
     }
 
@@ -82,8 +81,7 @@ protected:
     virtual void ControlsCreated() {}
 
     // Like Find, but a missing control is a bug in the form: reported, and the program stops.
-    template <class T>
-    T& Get(std::string_view name, int index = -1) const {
+    template <class T> T& Get(std::string_view name, int index = -1) const {
         T* control = Find<T>(name, index);
         if (!control)
             MissingControl(name, index);

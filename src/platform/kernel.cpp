@@ -50,12 +50,22 @@ void Sleep(int milliseconds) {
     FlushRepaints();
     Kernel().sleep(milliseconds);
 }
-void Randomize() { Kernel().randomize(); }
-void Seed(std::uint64_t n) { Generator().seed(n); }
-double Rnd() { return Kernel().rnd(); }
+void Randomize() {
+    Kernel().randomize();
+}
+void Seed(std::uint64_t n) {
+    Generator().seed(n);
+}
+double Rnd() {
+    return Kernel().rnd();
+}
 
-int RandomBelow(int n) { return static_cast<int>(std::floor(n * Rnd())); }
+int RandomBelow(int n) {
+    return static_cast<int>(std::floor(n * Rnd()));
+}
 
-void End() { Kernel().end(); }
+void End() {
+    Kernel().end();
+}
 
 }  // namespace platform

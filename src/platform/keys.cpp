@@ -4,14 +4,22 @@ namespace platform {
 
 int KeyCodeOf(int qt_key) {
     switch (qt_key) {
-    case Qt::Key_Left: return KeyLeft;
-    case Qt::Key_Up: return KeyUp;
-    case Qt::Key_Right: return KeyRight;
-    case Qt::Key_Down: return KeyDown;
-    case Qt::Key_Shift: return KeyShift;
-    case Qt::Key_Control: return KeyControl;
-    case Qt::Key_Alt: return KeyAlt;
-    default: return 0;
+    case Qt::Key_Left:
+        return KeyLeft;
+    case Qt::Key_Up:
+        return KeyUp;
+    case Qt::Key_Right:
+        return KeyRight;
+    case Qt::Key_Down:
+        return KeyDown;
+    case Qt::Key_Shift:
+        return KeyShift;
+    case Qt::Key_Control:
+        return KeyControl;
+    case Qt::Key_Alt:
+        return KeyAlt;
+    default:
+        return 0;
     }
 }
 

@@ -64,7 +64,8 @@ std::string ExecutableFolder(const char* argv0) {
 bool EnterMediaFolder(const std::string& exe_dir) {
     if (exe_dir.empty() || !Enter(exe_dir)) {
         std::fprintf(stderr, "zam: cannot enter the media folder %s: %s; playing without sound\n",
-                     exe_dir.c_str(), exe_dir.empty() ? "the program's folder is unknown" : std::strerror(errno));
+                     exe_dir.c_str(),
+                     exe_dir.empty() ? "the program's folder is unknown" : std::strerror(errno));
         EnterNowhere();
         return false;
     }

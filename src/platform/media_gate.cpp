@@ -59,7 +59,9 @@ std::string FormatFault(std::span<const std::uint8_t> fmt) {
     return {};
 }
 
-std::string Errno(int error) { return std::strerror(error); }
+std::string Errno(int error) {
+    return std::strerror(error);
+}
 
 std::mutex& ReportedMutex() {
     static std::mutex mutex;
@@ -151,7 +153,8 @@ int OpenByBytes(const std::string& path, int flags) {
             end = next;
         const bool last = end == std::string::npos;
         const std::string part = path.substr(at, last ? std::string::npos : end - at);
-        const int inner = ::openat(folder, part.c_str(), last ? flags | O_CLOEXEC : O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int inner =
+            ::openat(folder, part.c_str(), last ? flags | O_CLOEXEC : O_PATH | O_DIRECTORY | O_CLOEXEC);
         const int saved = errno;
         ::close(folder);
         errno = saved;
@@ -200,7 +203,7 @@ std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind
         const std::size_t cap = kind == Kind::Tune ? TuneCap : EffectCap;
         bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(about.st_size), cap) + 1);
         std::size_t got = 0;
-        for (ssize_t n = 1; n > 0 && got < bytes.size(); got += n > 0 ? n : 0)
+        for (ssize_t n = 1; n > 0 && got<bytes.size(); got += n> 0 ? n : 0)
             n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (got == bytes.size())
             fault = "changed while it was read";

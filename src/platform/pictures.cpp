@@ -5,7 +5,9 @@
 
 // The pictures live in a static library, whose resource registration the linker
 // would drop unless something refers to it.
-static void RegisterPictures() { Q_INIT_RESOURCE(pictures); }
+static void RegisterPictures() {
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace platform {
 

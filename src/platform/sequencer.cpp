@@ -54,8 +54,8 @@ void MarkEnded(std::uint64_t step) {
 enum class Synth { None, Starting, Ready, Failed };
 
 struct Device {
-    std::mutex mutex;                // guards all of the below; the audio thread holds it while rendering
-    std::condition_variable started; // the synthesizer is ready or failed
+    std::mutex mutex;                 // guards all of the below; the audio thread holds it while rendering
+    std::condition_variable started;  // the synthesizer is ready or failed
     Synth state = Synth::None;
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
@@ -74,7 +74,7 @@ Device& State() {
     static Device* device = [] {
         audio::BeforeClose(ReleaseSynthesizer);
         audio::AfterOpen(RehookMusic);
-        return new Device; // never destroyed: the audio thread may outlive static destruction
+        return new Device;  // never destroyed: the audio thread may outlive static destruction
     }();
     return *device;
 }
@@ -345,7 +345,8 @@ std::optional<std::vector<std::string>> Words(const std::string& command) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const std::size_t type = lower.rfind(" type ");
-    const std::size_t last = command.rfind('"', type == std::string::npos || type < first ? std::string::npos : type);
+    const std::size_t last =
+        command.rfind('"', type == std::string::npos || type < first ? std::string::npos : type);
     if (last == first)
         return std::nullopt;
     std::vector<std::string> words = Blanks(command.substr(0, first));
@@ -406,7 +407,7 @@ int Open(const std::vector<std::string>& words) {
 
 int Play(Commands& said) {
     const std::uint64_t step = ++steps;
-    said.played_at = step; // a second "play" starts the tune again from its start
+    said.played_at = step;  // a second "play" starts the tune again from its start
     audio::Post([step] { PlayTune(step); });
     return SequencerOk;
 }
@@ -441,7 +442,7 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
     return Reply(playing ? "playing" : "stopped", reply, reply_length);
 }
 
-} // namespace
+}  // namespace
 
 void PrepareSynthesizer() {
     audio::Post([] {
@@ -461,4 +462,4 @@ int SendString(const std::string& command, char* reply, int reply_length) {
     return Sequencer().send_string(command, reply, reply_length);
 }
 
-} // namespace platform
+}  // namespace platform

@@ -30,13 +30,13 @@ namespace platform {
 // The results SendString gives; 0 is success.
 enum SequencerError : int {
     SequencerOk = 0,
-    SequencerUnknownCommand = 1, // not one of the four commands, or words missing or left over
-    SequencerUnknownAlias = 2,   // no tune open under that name
-    SequencerAliasInUse = 3,     // a tune is open already
+    SequencerUnknownCommand = 1,  // not one of the four commands, or words missing or left over
+    SequencerUnknownAlias = 2,    // no tune open under that name
+    SequencerAliasInUse = 3,      // a tune is open already
     SequencerFileNotFound = 4,
-    SequencerUnreadableFile = 5, // not a complete MIDI file, or the synthesizer refused it
-    SequencerNoDevice = 6,       // no audio device
-    SequencerReplyTooSmall = 7,  // the reply was cut to fit the buffer
+    SequencerUnreadableFile = 5,  // not a complete MIDI file, or the synthesizer refused it
+    SequencerNoDevice = 6,        // no audio device
+    SequencerReplyTooSmall = 7,   // the reply was cut to fit the buffer
 };
 
 struct SequencerCalls {
@@ -55,4 +55,4 @@ int SendString(const std::string& command, char* reply, int reply_length);
 // nothing without an audio device. Returns at once.
 void PrepareSynthesizer();
 
-} // namespace platform
+}  // namespace platform

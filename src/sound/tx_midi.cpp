@@ -20,7 +20,9 @@ std::string FullPath(const std::string& fileName) {
     return directory + "/" + fileName;
 }
 
-std::string QuotedPath(const std::string& fileName) { return "\"" + FullPath(fileName) + "\""; }
+std::string QuotedPath(const std::string& fileName) {
+    return "\"" + FullPath(fileName) + "\"";
+}
 
 }  // namespace
 

@@ -38,7 +38,9 @@ void Put(GameState& s, int piece, int side, int x, int y, int value) {
 }
 
 // Draws that name pieces: piece n is drawn by (n + 0.5) / 16; a plain number is used as it is.
-double Piece(int n) { return (n + 0.5) / 16; }
+double Piece(int n) {
+    return (n + 0.5) / 16;
+}
 
 class Draws {
 public:
@@ -99,8 +101,8 @@ TEST(ComputerChoice, HomeRowAdvanceMovesOnlyRowsZeroAndOneDownAndNeverOntoItsOwn
     Put(s, 5, 1, 4, 3, 1);  // blocks piece 4's way down
     Put(s, 6, 1, 6, 0, 1);
     Put(s, 7, 1, 11, 1, 1);  // row 1, free to go down
-    Put(s, 8, 1, 9, 2, 1);  // row 2: too far forward for this stage
-    Put(s, 0, 0, 9, 3, 1);  // a player's piece below piece 8: not captured by this stage
+    Put(s, 8, 1, 9, 2, 1);   // row 2: too far forward for this stage
+    Put(s, 0, 0, 9, 3, 1);   // a player's piece below piece 8: not captured by this stage
     auto advance = [&](std::initializer_list<int> drawn) {
         std::deque<double> numbers(10, Piece(4));  // no capture for piece 4
         numbers.push_back(0.3);                    // the coin falls for the advance
@@ -136,8 +138,8 @@ TEST(ComputerChoice, ForwardAdvanceTriesDownThenOneSideByColumn) {
     EXPECT_EQ(choose({Piece(2), Piece(0), Piece(4), Piece(4), Piece(4)}), (ComputerMove{2, game::MoveRight}));
     // Left blocked by its own piece: that pass chooses nothing and a new pass draws afresh.
     Put(s, 5, 1, 8, 5, 1);
-    EXPECT_EQ(choose({Piece(0), Piece(0), Piece(0), Piece(0), Piece(0), Piece(1), Piece(4), Piece(4), Piece(4),
-                      Piece(4)}),
+    EXPECT_EQ(choose({Piece(0), Piece(0), Piece(0), Piece(0), Piece(0), Piece(1), Piece(4), Piece(4),
+                      Piece(4), Piece(4)}),
               (ComputerMove{1, game::MoveDown}));
     // Hard draws fifteen pieces a pass: the most forward of them all goes, though drawn last.
     {

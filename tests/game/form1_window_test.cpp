@@ -1,10 +1,10 @@
 // The game window as a window: its layout, its life across games and its closes.
 
 #include <QAccessible>
-#include <QSet>
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
+#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -70,7 +70,9 @@ TEST_F(Form1WindowTest, WindowAndControlsFollowTheLayoutInPixels) {
 TEST_F(Form1WindowTest, BannerAndMarkerLieAbovePiecesAndPicture1HoldsTheFocus) {
     form.Show();
     QWidget* window = form.Window();
-    auto stacking = [&](const platform::Control& control) { return window->children().indexOf(control.Widget()); };
+    auto stacking = [&](const platform::Control& control) {
+        return window->children().indexOf(control.Widget());
+    };
     // Qt paints later children on top.
     EXPECT_GT(stacking(form.lblWinorLose()), stacking(form.Image1(0)));
     EXPECT_GT(stacking(form.Shape1()), stacking(form.Image1(31)));
@@ -87,7 +89,8 @@ TEST_F(Form1WindowTest, AScreenReaderCanTellEveryControlAPlayerUsesApart) {
         names << form.Image2(d).Widget()->accessibleName();
     names << form.Command1().Widget()->accessibleName() << form.lblScore(1).Widget()->accessibleName()
           << form.lblScore(3).Widget()->accessibleName() << form.Picture1().Widget()->accessibleName();
-    EXPECT_EQ(names.size(), QSet<QString>(names.begin(), names.end()).size()) << names.join(", ").toStdString();
+    EXPECT_EQ(names.size(), QSet<QString>(names.begin(), names.end()).size())
+        << names.join(", ").toStdString();
     EXPECT_FALSE(names.contains(QString()));
     EXPECT_EQ(names[0], "Your piece 1");
     EXPECT_EQ(names[31], "ZAM's piece 16");
@@ -160,7 +163,8 @@ TEST_F(Form1WindowTest, ScoreLabelsFitTheirBoxesInLiberationSansUpToTheHighestSc
         // 16 arrivals and 16 captures: no score is wider than 96.
         for (const char* caption : {"Score : 96", "Score : 88", "You", "ZAM"}) {
             form.lblScore(i).SetCaption(caption);
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(caption), platform::TwipsToPixels(1095)) << caption;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(caption), platform::TwipsToPixels(1095))
+                << caption;
             EXPECT_EQ(label->width(), platform::TwipsToPixels(1095)) << caption << " keeps the layout's box";
         }
     }

@@ -34,14 +34,14 @@ namespace testing_support {
 
 struct FuzzFigures {
     long games = 0;
-    long events = 0; // inputs handed to the game window, singly or in bursts
-    long bursts = 0; // batches of input queued while the game pumped nothing, or in the end animation
-    long checks = 0; // times the invariants were checked
+    long events = 0;  // inputs handed to the game window, singly or in bursts
+    long bursts = 0;  // batches of input queued while the game pumped nothing, or in the end animation
+    long checks = 0;  // times the invariants were checked
     long player_moves = 0;
     long computer_moves = 0;
     long captures = 0;
     long arrivals = 0;
-    long closes = 0; // games ended by closing the window
+    long closes = 0;  // games ended by closing the window
     long player_wins = 0;
     long computer_wins = 0;
 };
@@ -476,7 +476,7 @@ private:
             int expected = tally_.captures[side] + 5 * tally_.arrivals[side];
             if (over) {
                 Expect(on_board[side] == 0, whose + " pieces still on the board after the game" + at);
-                expected += counters[side]; // the survivors, which the counters still count
+                expected += counters[side];  // the survivors, which the counters still count
             } else {
                 Expect(counters[side] == on_board[side],
                        whose + " counter " + std::to_string(counters[side]) + " with " +
@@ -537,4 +537,4 @@ private:
                                                                       }};
 };
 
-} // namespace testing_support
+}  // namespace testing_support

@@ -15,7 +15,7 @@ TEST(FuzzedPlay, RandomInputNeverBreaksTheBoardTheCountersOrTheScores) {
     std::filesystem::current_path(ZAM_MEDIA_DIR);
     game::Form1 form;
     testing_support::FuzzedPlay fuzz(20240607, form);
-    fuzz.close_odds = 0; // only the games chosen below are closed
+    fuzz.close_odds = 0;  // only the games chosen below are closed
     constexpr int Games = 12;
     for (int g = 0; g < Games; ++g) {
         fuzz.close_next = g % 4 == 3;
@@ -64,4 +64,4 @@ TEST(FuzzedPlay, TheChecksCatchAPieceShownAwayFromItsCell) {
         << fuzz.faults().front();
 }
 
-} // namespace
+}  // namespace

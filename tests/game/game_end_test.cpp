@@ -25,9 +25,12 @@ protected:
             return 0.5;
         std::size_t pass = (draw - 192) / 3 + 1;
         switch ((draw - 192) % 3) {
-        case 0: return (pass % 16 + 0.5) / 16;
-        case 1: return (pass % 14 + 0.5) / 14;
-        default: return pass % 2 ? 0.0 : 0.9999;
+        case 0:
+            return (pass % 16 + 0.5) / 16;
+        case 1:
+            return (pass % 14 + 0.5) / 14;
+        default:
+            return pass % 2 ? 0.0 : 0.9999;
         }
     }
 
@@ -78,7 +81,8 @@ TEST_F(GameEndTest, SurvivorsScoreTheHigherScoreWinsAndTheWinnersPiecesDanceInTu
 
     // Two frames of sixteen passes, OK seen at the second frame's wait: pieces 1, 2, ..., 15
     // and then 0 in each, every one of them on the cell of its latest pass.
-    EXPECT_EQ(jumped_by_the_first_frame, 16) << "on every frame each of the winner's pieces has jumped, lost or not";
+    EXPECT_EQ(jumped_by_the_first_frame, 16)
+        << "on every frame each of the winner's pieces has jumped, lost or not";
     EXPECT_EQ(random.draws(), 192u + 32 * 3) << "no pass after OK";
     for (int pass = 17; pass <= 32; ++pass) {
         int k = pass % 16;

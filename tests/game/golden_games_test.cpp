@@ -30,26 +30,16 @@ struct GoldenGame {
 // and 13 were checked by hand from their dealt boards and move lists: each side's moves,
 // captures (1), arrivals (5) and survivors (1) add up to the scores below.
 constexpr GoldenGame Golden[] = {
-    {10, 1, 41, 51, 78, 77, "You Lose."},
-    {30, 2, 56, 24, 77, 76, "You Win."},
-    {10, 3, 46, 42, 78, 78, "You Win."},
-    {30, 4, 31, 49, 66, 65, "You Lose."},
-    {10, 5, 53, 35, 70, 70, "You Win."},
-    {30, 6, 54, 46, 72, 72, "You Win."},
-    {10, 7, 53, 43, 79, 78, "You Win."},
-    {30, 8, 18, 54, 63, 63, "You Lose."},
-    {10, 9, 51, 41, 70, 69, "You Win."},
-    {30, 10, 28, 64, 72, 71, "You Lose."},
-    {10, 11, 47, 45, 77, 76, "You Win."},
-    {30, 12, 46, 46, 71, 70, "You Win."},
-    {10, 13, 33, 55, 62, 61, "You Lose."},
-    {30, 14, 47, 49, 74, 73, "You Lose."},
-    {10, 15, 42, 42, 66, 65, "You Win."},
-    {30, 16, 33, 55, 71, 70, "You Lose."},
-    {10, 17, 49, 47, 69, 69, "You Win."},
-    {30, 18, 39, 61, 74, 73, "You Lose."},
-    {10, 19, 44, 48, 72, 72, "You Lose."},
-    {30, 20, 37, 43, 66, 65, "You Lose."},
+    {10, 1, 41, 51, 78, 77, "You Lose."},  {30, 2, 56, 24, 77, 76, "You Win."},
+    {10, 3, 46, 42, 78, 78, "You Win."},   {30, 4, 31, 49, 66, 65, "You Lose."},
+    {10, 5, 53, 35, 70, 70, "You Win."},   {30, 6, 54, 46, 72, 72, "You Win."},
+    {10, 7, 53, 43, 79, 78, "You Win."},   {30, 8, 18, 54, 63, 63, "You Lose."},
+    {10, 9, 51, 41, 70, 69, "You Win."},   {30, 10, 28, 64, 72, 71, "You Lose."},
+    {10, 11, 47, 45, 77, 76, "You Win."},  {30, 12, 46, 46, 71, 70, "You Win."},
+    {10, 13, 33, 55, 62, 61, "You Lose."}, {30, 14, 47, 49, 74, 73, "You Lose."},
+    {10, 15, 42, 42, 66, 65, "You Win."},  {30, 16, 33, 55, 71, 70, "You Lose."},
+    {10, 17, 49, 47, 69, 69, "You Win."},  {30, 18, 39, 61, 74, 73, "You Lose."},
+    {10, 19, 44, 48, 72, 72, "You Lose."}, {30, 20, 37, 43, 66, 65, "You Lose."},
 };
 
 // The random generator, seeded with the game's own seed whenever the game seeds it.
@@ -107,8 +97,8 @@ TEST(GoldenGames, TwentySeededGamesEndAsStoredInTheWindowAndWithoutOne) {
     for (const GoldenGame& g : Golden) {
         Outcome o = PlayInTheWindow(g);
         if (print)
-            std::printf("    {%d, %u, %d, %d, %d, %d, \"%s\"},\n", g.tries, g.seed, o.player_score, o.computer_score,
-                        o.player_moves, o.computer_moves, o.result.c_str());
+            std::printf("    {%d, %u, %d, %d, %d, %d, \"%s\"},\n", g.tries, g.seed, o.player_score,
+                        o.computer_score, o.player_moves, o.computer_moves, o.result.c_str());
         const std::string game = "level " + std::to_string(g.tries) + ", seed " + std::to_string(g.seed);
         EXPECT_EQ(o.player_score, g.player_score) << game;
         EXPECT_EQ(o.computer_score, g.computer_score) << game;

@@ -25,7 +25,7 @@ void QuietAboutRaise(QtMsgType type, const QMessageLogContext& context, const QS
         default_handler(type, context, message);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     default_handler = qInstallMessageHandler(QuietAboutRaise);

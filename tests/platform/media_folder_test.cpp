@@ -1,11 +1,11 @@
 // Finding and entering the folder that holds the tunes and effects, whatever its name.
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <vector>
-#include <cstdlib>
 
 #include "platform/media_folder.h"
 

@@ -16,7 +16,8 @@ using namespace testing_support;
 using platform::media::Kind;
 
 // A wave file of silence: the format fields as given, then `data_bytes` of samples.
-Bytes Wave(std::uint32_t rate, int channels = 1, int bits = 8, std::uint32_t data_bytes = 64, int format = 1) {
+Bytes Wave(std::uint32_t rate, int channels = 1, int bits = 8, std::uint32_t data_bytes = 64,
+           int format = 1) {
     Bytes b{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     const auto put = [&](std::uint32_t v, int size) {
         for (int i = 0; i < size; ++i)

@@ -123,4 +123,4 @@ TEST_F(SequencerPreloadTest, ASoundFontThatCannotBeReadLeavesTheMusicSilentAndNo
     PlaysThrough(tunes[2]);
 }
 
-} // namespace
+}  // namespace

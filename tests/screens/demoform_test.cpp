@@ -2,8 +2,8 @@
 
 #include <QFontInfo>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -58,7 +58,8 @@ TEST_F(DemoformTest, BorderlessWindowCentredWithEveryStrokeInsideTheLogosBand) {
     QWidget* year = demo.Label1().Widget();
     EXPECT_EQ(QFontInfo(year->font()).family(), "Liberation Serif");
     EXPECT_TRUE(QFontInfo(year->font()).bold());
-    const QRect ink = year->fontMetrics().boundingRect("2000").translated(year->pos() + QPoint(0, year->fontMetrics().ascent()));
+    const QRect ink = year->fontMetrics().boundingRect("2000").translated(
+        year->pos() + QPoint(0, year->fontMetrics().ascent()));
     EXPECT_GE(window->width() - ink.right(), 8) << "right margin of the year";
     EXPECT_GE(window->height() - (year->y() + year->fontMetrics().height()), 2) << "the year's foot";
 }

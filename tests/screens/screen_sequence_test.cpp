@@ -30,8 +30,8 @@ TEST_F(ScreenSequenceTest, DemoOnceThenTitleAndGameByTurnsWithTheChoiceMadeAfres
     EXPECT_EQ(run.random.seeds(), 3) << "each game seeds the random numbers afresh";
     // Each title starts its tune; Start leaves it playing until the game's set-up closes it;
     // the music keeper's first tick plays the game tune and the end of the game its fanfare.
-    EXPECT_EQ(run.sounds.tunes, (Log{"zam.mid", "zaming.mid", "endzam.mid", "zam.mid", "zaming.mid", "endzam.mid",
-                                     "zam.mid", "zaming.mid", "endzam.mid"}));
+    EXPECT_EQ(run.sounds.tunes, (Log{"zam.mid", "zaming.mid", "endzam.mid", "zam.mid", "zaming.mid",
+                                     "endzam.mid", "zam.mid", "zaming.mid", "endzam.mid"}));
     ASSERT_GE(run.sounds.commands.size(), 4u);
     EXPECT_EQ(run.sounds.commands[3], "close Midi");
 }
@@ -77,4 +77,4 @@ TEST_F(ScreenSequenceTest, ClosingTheDemoGoesOnToTheTitle) {
     EXPECT_EQ(run.ends, 0);
 }
 
-} // namespace
+}  // namespace

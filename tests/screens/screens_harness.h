@@ -61,7 +61,7 @@ public:
     static void Music(screens::Form2& f) { QTest::mouseClick(f.Image1().Widget(), Qt::LeftButton); }
     static void CloseBox(screens::Form2& f) { f.Window()->close(); }
 
-    int close_demo_at_tick = -1; // the player closes the demo instead of letting this tick run
+    int close_demo_at_tick = -1;  // the player closes the demo instead of letting this tick run
 
     testing_support::ScriptedRandom random{[](std::size_t k) { return (k % 4) / 4.0; }};
     testing_support::RecordedSounds sounds;

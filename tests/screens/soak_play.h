@@ -42,7 +42,7 @@ public:
 
     void Demo() {
         screens::ShowDemo(demo_);
-        platform::ProcessPendingEvents(); // the unloaded demo window is deleted at the next pump
+        platform::ProcessPendingEvents();  // the unloaded demo window is deleted at the next pump
     }
 
     // One title and one whole game, as one pass of Main's loop.
@@ -77,7 +77,7 @@ private:
     void Title() {
         const int step = title_steps_++;
         if (games_ % 7 == 3 && step < 2)
-            QTest::mouseClick(title_.Image1().Widget(), Qt::LeftButton); // music off, then on again
+            QTest::mouseClick(title_.Image1().Widget(), Qt::LeftButton);  // music off, then on again
         else if (games_ % 2 == 1 && !title_.Option1(1).Value())
             QTest::mouseClick(title_.Option1(1).Widget(), Qt::LeftButton);
         else
@@ -95,7 +95,7 @@ private:
         game::GameState trial = f;
         const game::Integer direction = game::ScriptedPlayerChoice(trial);
         if (trial.Selected < 0)
-            return; // cannot happen while the player has a piece on the board
+            return;  // cannot happen while the player has a piece on the board
         if (f.Phase == 0 || f.Selected != trial.Selected) {
             QTest::mouseClick(f.Image1(trial.Selected).Widget(), Qt::LeftButton);
             return;
@@ -120,4 +120,4 @@ private:
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
 };
 
-} // namespace testing_support
+}  // namespace testing_support

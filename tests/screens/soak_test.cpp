@@ -25,4 +25,4 @@ TEST(Soak, GameAfterGameOnTheSameWindowsLeavesNoWidgetBehind) {
     std::filesystem::current_path(home);
 }
 
-} // namespace
+}  // namespace

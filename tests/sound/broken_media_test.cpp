@@ -217,7 +217,7 @@ TEST_F(BrokenMediaTest, EveryFileBrokenTheSameWayStillPlaysWholeGamesSilently) {
 
 TEST_F(BrokenMediaTest, NoMediaFolderAtAllStillPlaysWholeGames) {
     fs::current_path(folder);
-    fs::remove_all(folder); // the current directory itself is gone
+    fs::remove_all(folder);  // the current directory itself is gone
     PlayEverything("no media folder");
 }
 
@@ -260,4 +260,4 @@ TEST_F(BrokenMediaTest, EachBrokenFileIsSilentAtOnceWhileTheGoodOnesStillSound) 
     }
 }
 
-} // namespace
+}  // namespace

@@ -74,7 +74,7 @@ bool SkipPause(const timespec* request) {
     return fast_pauses;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -116,4 +116,4 @@ int clock_nanosleep(clockid_t clock, int flags, const timespec* request, timespe
     return real(clock, flags, request, remaining);
 }
 
-} // extern "C"
+}  // extern "C"

@@ -2,9 +2,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -53,7 +53,8 @@ bool SoundsInto(const std::string& file) {
     std::error_code error;
     const auto from = std::filesystem::file_size(file, error);
     platform::PlaySound(Effect.c_str(), platform::SoundAsync);
-    for (auto start = Clock::now(); SecondsSince(start) < 1.5; std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+    for (auto start = Clock::now(); SecondsSince(start) < 1.5;
+         std::this_thread::sleep_for(std::chrono::milliseconds(50)))
         if (Heard(file, error ? 0 : from))
             return true;
     return false;
