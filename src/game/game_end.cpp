@@ -2,7 +2,6 @@
 // jump about until the player presses OK.
 
 #include <cmath>
-#include <cstdlib>
 
 #include "game/form1.h"
 #include "platform/events.h"
@@ -33,10 +32,8 @@ void Form1::GameEnd() {
         auto column = static_cast<Integer>(platform::RandomBelow(Columns));
         auto row = static_cast<Integer>(platform::RandomBelow(Rows));
         // Every one of the winner's pieces dances, those lost during play as well.
-        if (!getenv("NOPIECE"))
-            Locate(column, row, winner, k);
-        if (!getenv("NOLABEL"))
-            lblWinorLose().SetTop(static_cast<int>(2400 + 100 * platform::Rnd()));
+        Locate(column, row, winner, k);
+        lblWinorLose().SetTop(static_cast<int>(2400 + 100 * platform::Rnd()));
     };
     do {
         // A frame's worth of passes, so that on every frame the screen shows each of the

@@ -31,10 +31,10 @@ public:
     std::function<void()> clicked;
 
 protected:
-private:
-    QPixmap picture_;
-    QString picture_text_;
-    bool picture_stale_ = true;
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && clicked)
+            clicked();
+    }
 };
 
 namespace {
