@@ -12,8 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/kernel.h"
-
 namespace platform::audio {
 namespace {
 
