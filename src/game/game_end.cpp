@@ -25,6 +25,11 @@ void Form1::GameEnd() {
     // The music keeper has stopped, so the fanfare plays once.
     sound::PlayMidi("endzam.mid");
 
+    // Sixteen widgets moved on every frame would cost more than the whole dance: the
+    // window draws the pieces on its own surface instead, in the same order as before.
+    for (int n = 0; n < 2 * PiecesPerSide; ++n)
+        Image1(n).SetDrawnByWindow(true);
+
     EndLoop = platform::True;
     Integer k = 0;
     auto pass = [&] {

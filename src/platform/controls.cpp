@@ -269,8 +269,23 @@ QRect Control::PixelGeometry() const {
 }
 
 void Control::Place() {
-    if (widget_)
-        widget_->setGeometry(PixelGeometry());
+    if (!widget_)
+        return;
+    widget_->setGeometry(PixelGeometry());
+    if (drawn_by_window_)
+        RedrawOnWindow();
+}
+
+void Control::RedrawOnWindow() {
+    QWidget* window = widget_ ? widget_->parentWidget() : nullptr;
+    if (!window)
+        return;
+    const QRect now = drawn_by_window_ && visible_ ? widget_->geometry() : QRect();
+    if (now == drawn_at_)
+        return;
+    window->update(drawn_at_);
+    window->update(now);
+    drawn_at_ = now;
 }
 
 void Control::SetTop(int twips) {
@@ -286,7 +301,8 @@ void Control::Move(int left, int top) {
 void Control::SetVisible(bool visible) {
     visible_ = visible;
     if (widget_)
-        widget_->setVisible(visible);
+        widget_->setVisible(visible && !drawn_by_window_);
+    RedrawOnWindow();
 }
 
 void Control::Refresh() {
@@ -382,11 +398,20 @@ void Image::SetToggle(bool checked) {
     QAccessible::updateAccessibility(&event);
 }
 
+void Image::SetDrawnByWindow(bool on) {
+    drawn_by_window_ = on;
+    if (Widget())
+        Widget()->setVisible(Visible() && !on);
+    RedrawOnWindow();
+}
+
 void Image::SetPicture(const Picture& picture) {
     picture_ = picture;
     if (auto* image = static_cast<ImageWidget*>(Widget())) {
         image->picture = picture;
         image->update();
+        if (drawn_by_window_ && Visible() && image->parentWidget())
+            image->parentWidget()->update(image->geometry());
     }
     if (auto_size_ && !picture.isNull()) {
         QSize size = picture.size() / picture.devicePixelRatio();

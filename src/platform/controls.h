@@ -53,10 +53,15 @@ protected:
     void Place();
     virtual QRect PixelGeometry() const;
 
+    // Puts the control's look on the window's own surface where it now is: for an image the
+    // window draws itself.
+    void RedrawOnWindow();
+
     int left_;
     int top_;
     int width_;
     int height_;
+    bool drawn_by_window_ = false;  // its widget stays hidden; the window draws it
 
 private:
     std::string name_;
@@ -64,6 +69,7 @@ private:
     bool visible_;
     QPointer<QWidget> widget_;
     QRect last_shown_;
+    QRect drawn_at_;  // where the window last drew it
 };
 
 class Label : public Control {
@@ -96,6 +102,11 @@ public:
     void SetAutoSize(bool on) { auto_size_ = on; }
     // Makes the image a switch for a screen reader, pressed or not; its picture stays as it is.
     void SetToggle(bool checked);
+    // The window draws the picture on its own surface, below all of its widgets, and the
+    // image's widget stays hidden, taking no clicks. A move then costs the window only the
+    // two spots the picture leaves and reaches; a widget's move costs far more.
+    void SetDrawnByWindow(bool on);
+    bool DrawnByWindow() const { return drawn_by_window_; }
 
     std::function<void()> on_click;
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QSet>
 #include <QTest>
+#include <array>
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
@@ -171,14 +172,18 @@ TEST_F(Form1WindowTest, ScoreLabelsFitTheirBoxesInLiberationSansUpToTheHighestSc
 }
 
 // A piece covers only its own pixels: in the rest of its box the board and the grid
-// lines behind it show, on both home rows, where the grid runs through every box.
+// lines behind it show, on both home rows, where the grid runs through every box. So
+// too when the window draws the pieces itself, as it does while they dance at the end.
 TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothHomeRows) {
     form.Show();
     for (int i = 0; i < 32; ++i)
         form.Image1(i).SetVisible(false);
     const QImage board = form.Window()->grab().toImage();
     const QColor grid(0, 100, 150);
-    for (int n : {0, 7, 15, 16, 23, 31}) {
+    for (int k = 0; k < 12; ++k) {
+        const int n = std::array{0, 7, 15, 16, 23, 31}[k % 6];
+        const bool drawn_by_window = k >= 6;
+        form.Image1(n).SetDrawnByWindow(drawn_by_window);
         form.Image1(n).SetVisible(true);
         const QImage shot = form.Window()->grab().toImage();
         form.Image1(n).SetVisible(false);
@@ -193,9 +198,24 @@ TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothH
                 grid_through += !own && board.pixelColor(at) == grid;
             }
         }
-        EXPECT_EQ(wrong, 0) << "piece image " << n;
+        EXPECT_EQ(wrong, 0) << "piece image " << n << (drawn_by_window ? ", drawn by the window" : "");
         EXPECT_GE(grid_through, 20) << "the grid lines show through the box of piece image " << n;
     }
+    // Drawn by the window, a piece still lies over the one in the cell above it and over
+    // the other side's, exactly as the widgets lie.
+    auto overlapping = [&](bool drawn_by_window) {
+        for (int n : {0, 1, 16}) {
+            form.Image1(n).SetDrawnByWindow(drawn_by_window);
+            form.Image1(n).SetVisible(true);
+        }
+        form.Image1(0).Move(400 * 3 + 105, 400 * 5);
+        form.Image1(1).Move(400 * 3 + 105, 400 * 4);
+        form.Image1(16).Move(400 * 3 + 205, 400 * 5 + 100);
+        return form.Window()->grab().toImage();
+    };
+    const QImage widgets = overlapping(false);
+    EXPECT_NE(widgets, board);
+    EXPECT_EQ(overlapping(true), widgets);
 }
 
 TEST_F(Form1WindowTest, GridSurvivesTheWindowBeingHiddenAndShownAgain) {
