@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "media/media_gate.h"
 #include "platform/audio_device.h"
-#include "platform/media_gate.h"
 
 namespace platform {
 namespace {

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "media/media_gate.h"
 #include "platform/audio_device.h"
-#include "platform/media_gate.h"
 
 namespace platform {
 namespace {
