@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "media/media_folder.h"
 #include "platform/display_check.h"
 #include "platform/forms.h"
-#include "platform/media_folder.h"
 #include "screens/module1.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zam"));
     QApplication::setQuitOnLastWindowClosed(false);
-    platform::EnterMediaFolder(platform::ExecutableFolder(argc > 0 ? argv[0] : nullptr));
+    media::EnterMediaFolder(media::ExecutableFolder(argc > 0 ? argv[0] : nullptr));
     screens::Main();
     return EXIT_SUCCESS;
 }

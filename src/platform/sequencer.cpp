@@ -10,11 +10,12 @@
 #include <fluidsynth.h>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "media/media_gate.h"
 #include "platform/audio_device.h"
-#include "platform/media_gate.h"
 
 namespace platform {
 namespace {
@@ -313,49 +314,6 @@ void CloseTune() {
 
 // ---- Reading the commands.
 
-bool SameWord(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::vector<std::string> Blanks(const std::string& text) {
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    while (true) {
-        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-            ++i;
-        if (i == text.size())
-            return words;
-        const std::size_t start = i;
-        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-            ++i;
-        words.push_back(text.substr(start, i - start));
-    }
-}
-
-// Splits a command at blanks. A quoted path runs from the first quote to the last one
-// before " type " (or the last one of all), so quotes and blanks inside it are its own.
-std::optional<std::vector<std::string>> Words(const std::string& command) {
-    const std::size_t first = command.find('"');
-    if (first == std::string::npos)
-        return Blanks(command);
-    std::string lower = command;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::size_t type = lower.rfind(" type ");
-    const std::size_t last =
-        command.rfind('"', type == std::string::npos || type < first ? std::string::npos : type);
-    if (last == first)
-        return std::nullopt;
-    std::vector<std::string> words = Blanks(command.substr(0, first));
-    words.push_back(command.substr(first + 1, last - first - 1));
-    for (std::string& word : Blanks(command.substr(last + 1)))
-        words.push_back(std::move(word));
-    return words;
-}
-
 int Reply(const std::string& text, char* reply, int reply_length) {
     if (reply == nullptr || reply_length <= 0)
         return text.empty() ? SequencerOk : SequencerReplyTooSmall;
@@ -365,34 +323,32 @@ int Reply(const std::string& text, char* reply, int reply_length) {
     return fits < text.size() ? SequencerReplyTooSmall : SequencerOk;
 }
 
-// The open tune under that alias, or null; a tune the device took with it is gone.
-Commands* Named(const std::string& alias) {
+// An alias is one word.
+bool IsName(std::string_view name) {
+    return !name.empty() &&
+           std::none_of(name.begin(), name.end(), [](unsigned char c) { return std::isspace(c); });
+}
+
+// The open tune under that alias (in lower case), or null; a tune the device took with it is gone.
+Commands* Named(std::string_view alias) {
     Commands& said = Said();
     if (said.alias && said.opened_at <= closed_by_device)
         said = Commands{};
-    return said.alias && SameWord(*said.alias, alias) ? &said : nullptr;
+    return said.alias == alias ? &said : nullptr;
 }
 
-int Open(const std::vector<std::string>& words) {
-    // open <path> type sequencer alias <name>, the two pairs in either order
-    if (words.size() != 6)
-        return SequencerUnknownCommand;
-    std::optional<std::string> type;
-    std::optional<std::string> alias;
-    for (std::size_t i = 2; i < words.size(); i += 2) {
-        if (SameWord(words[i], "type") && !type)
-            type = words[i + 1];
-        else if (SameWord(words[i], "alias") && !alias)
-            alias = words[i + 1];
-        else
-            return SequencerUnknownCommand;
-    }
-    if (!SameWord(*type, "sequencer"))
+// open "<path>" type sequencer alias <name>
+int Open(const std::string& command, std::string_view lower) {
+    constexpr std::string_view Head = "open \"";
+    constexpr std::string_view Tail = "\" type sequencer alias ";
+    const std::size_t tail = lower.rfind(Tail);
+    if (!lower.starts_with(Head) || tail == std::string_view::npos || tail < Head.size() ||
+        !IsName(lower.substr(tail + Tail.size())))
         return SequencerUnknownCommand;
     Named("");
     if (Said().alias)
         return SequencerAliasInUse;
-    const std::string& path = words[1];
+    const std::string path = command.substr(Head.size(), tail - Head.size());
     bool found = false;
     if (std::string fault = media::Check(path, media::Kind::Tune, &found); !fault.empty()) {
         media::Refuse(path, fault);
@@ -400,7 +356,7 @@ int Open(const std::vector<std::string>& words) {
     }
     if (synth_failed)
         return SequencerNoDevice;
-    Said() = Commands{*alias, ++steps, 0};
+    Said() = Commands{std::string(lower.substr(tail + Tail.size())), ++steps, 0};
     audio::Post([path] { LoadTune(path); });
     return SequencerOk;
 }
@@ -422,21 +378,26 @@ int Close(Commands& said) {
 int RealSendString(const std::string& command, char* reply, int reply_length) {
     if (reply != nullptr && reply_length > 0)
         reply[0] = '\0';
-    auto words = Words(command);
-    if (!words || words->empty())
+    // The words and the alias count in any case, the path as it is.
+    std::string lowered = command;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string_view lower = lowered;
+    if (lower.starts_with("open "))
+        return Open(command, lower);
+    const std::string_view verb = lower.substr(0, lower.find(' '));
+    std::string_view alias = lower.substr(std::min(verb.size() + 1, lower.size()));
+    const bool status = verb == "status" && alias.ends_with(" mode");
+    if (status)
+        alias.remove_suffix(std::string_view(" mode").size());
+    if (!(status || verb == "play" || verb == "close") || !IsName(alias))
         return SequencerUnknownCommand;
-    const std::string& verb = words->front();
-    if (SameWord(verb, "open"))
-        return Open(*words);
-    const bool status = SameWord(verb, "status") && words->size() == 3 && SameWord((*words)[2], "mode");
-    if (!status && !((SameWord(verb, "play") || SameWord(verb, "close")) && words->size() == 2))
-        return SequencerUnknownCommand;
-    Commands* said = Named((*words)[1]);
+    Commands* said = Named(alias);
     if (!said)
         return SequencerUnknownAlias;
-    if (SameWord(verb, "play"))
+    if (verb == "play")
         return Play(*said);
-    if (SameWord(verb, "close"))
+    if (verb == "close")
         return Close(*said);
     const bool playing = said->played_at != 0 && ended.load() < said->played_at;
     return Reply(playing ? "playing" : "stopped", reply, reply_length);

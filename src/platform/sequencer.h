@@ -1,7 +1,7 @@
 #pragma once
 // The textual sequencer commands the music player speaks, carried out with
-// SDL2_mixer (MIDI through FluidSynth). Understood, with the command words in
-// any case:
+// SDL2_mixer (MIDI through FluidSynth). Understood in exactly these shapes, one
+// blank between the words, the words and the alias in any case:
 //
 //   open "<path>" type sequencer alias <name>   load the tune, positioned at its start
 //   play <name>                                 play it once from its start, in the background
@@ -18,8 +18,8 @@
 // FluidSynth synthesizer (which reads the sound font) and starting the tune all
 // happen there, and FluidSynth reads the tune inside the audio thread, under no
 // lock that the window's thread takes. The path of "open" is whatever lies between
-// the first double quote and the last one before " type ", so any byte of a
-// folder's name, a quote too, is part of it.
+// the first double quote and the last one before " type sequencer", so any byte
+// of a folder's name, a quote too, is part of it.
 
 #include <functional>
 #include <string>
@@ -30,7 +30,7 @@ namespace platform {
 // The results SendString gives; 0 is success.
 enum SequencerError : int {
     SequencerOk = 0,
-    SequencerUnknownCommand = 1,  // not one of the four commands, or words missing or left over
+    SequencerUnknownCommand = 1,  // not one of the four shapes
     SequencerUnknownAlias = 2,    // no tune open under that name
     SequencerAliasInUse = 3,      // a tune is open already
     SequencerFileNotFound = 4,

@@ -2,12 +2,10 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 
+#include "media/media_gate.h"
 #include "platform/audio_device.h"
-#include "platform/media_gate.h"
 
 namespace platform {
 namespace {
@@ -27,21 +25,8 @@ void Halt() {
         ReleaseEffect();
 }
 
-void WaitUntilSilent(const Mix_Chunk* chunk) {
-    // Bounded by the sound's own length, so a stalled device cannot hold the program.
-    int frequency = 0;
-    Uint16 format = 0;
-    int channels = 0;
-    Mix_QuerySpec(&frequency, &format, &channels);
-    const int bytes_per_second = frequency * channels * SDL_AUDIO_BITSIZE(format) / 8;
-    const Uint64 limit =
-        SDL_GetTicks64() + 1000 + (bytes_per_second > 0 ? 1000ull * chunk->alen / bytes_per_second : 0);
-    while (Mix_Playing(audio::EffectChannel) && SDL_GetTicks64() < limit)
-        SDL_Delay(5);
-}
-
 // On the sound thread.
-void Start(const std::string& path, bool wait) {
+void Start(const std::string& path) {
     Halt();
     auto bytes = media::Read(path, media::Kind::Effect);
     if (!bytes || !audio::Ready())
@@ -54,15 +39,14 @@ void Start(const std::string& path, bool wait) {
     }
     Halt();
     sounding = chunk;
-    if (Mix_PlayChannel(audio::EffectChannel, chunk, 0) >= 0 && wait)
-        WaitUntilSilent(chunk);
+    Mix_PlayChannel(audio::EffectChannel, chunk, 0);
 }
 
 struct Registered {
     Registered() { audio::BeforeClose(ReleaseEffect); }
 };
 
-bool RealPlaySound(const char* file_name, int flags) {
+bool RealPlaySound(const char* file_name, int) {
     static Registered registered;
     const std::string path = file_name ? file_name : "";
     std::string fault = file_name ? media::Check(path, media::Kind::Effect) : "";
@@ -73,11 +57,7 @@ bool RealPlaySound(const char* file_name, int flags) {
         audio::Post(Halt);
         return !file_name;
     }
-    const bool wait = (flags & SoundAsync) == 0;
-    if (wait)
-        audio::Run([&] { Start(path, true); });
-    else
-        audio::Post([path] { Start(path, false); });
+    audio::Post([path] { Start(path); });
     return true;
 }
 

@@ -6,7 +6,9 @@
 
 namespace platform {
 
-// Flag bits of PlaySound.
+// Flag bits of PlaySound, as the callers pass them. The player does both whatever
+// the flags: every call returns at once, and nothing stands in for a file that
+// cannot be played.
 inline constexpr int SoundAsync = 1;      // return at once while the sound plays on
 inline constexpr int SoundNoDefault = 2;  // no stand-in sound for a file that cannot be played
 
@@ -14,9 +16,7 @@ struct WavePlayerCalls {
     // Starts the wave file (a path, relative to the current directory) and tells
     // whether it passed the media gate. It always cuts off the effect still playing
     // first, even when the new file cannot be played; a null name only does that.
-    // With SoundAsync it returns at once: the file is read and played on the sound
-    // thread. Without it, it returns when the sound has ended. A missing or broken
-    // file never sounds anything in its place, whatever the flags.
+    // It returns at once: the file is read and played on the sound thread.
     std::function<bool(const char* file_name, int flags)> play_sound;
 };
 

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/media_gate.h"
+#include "media/media_gate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const bool header = platform::media::MidiHeaderFault({data, size}).empty();
-    const bool whole = platform::media::MidiFileFault({data, size}).empty();
+    const bool header = media::MidiHeaderFault({data, size}).empty();
+    const bool whole = media::MidiFileFault({data, size}).empty();
     // A whole tune that passes has a header that passes.
     if (whole && !header)
         std::abort();

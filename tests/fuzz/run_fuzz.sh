@@ -22,9 +22,9 @@ for target in wave_header midi_header; do
     libs=""
     [ "$target" = wave_header ] && libs=$(pkg-config --cflags --libs SDL2_mixer)
     if [ ! -x "$binary" ] || [ "$src/tests/fuzz/${target}_fuzz.cpp" -nt "$binary" ] ||
-       [ "$src/src/platform/media_gate.cpp" -nt "$binary" ] || [ "$src/src/platform/media_gate.h" -nt "$binary" ]; then
+       [ "$src/src/media/media_gate.cpp" -nt "$binary" ] || [ "$src/src/media/media_gate.h" -nt "$binary" ]; then
         # shellcheck disable=SC2086
-        "$cxx" $flags "$src/tests/fuzz/${target}_fuzz.cpp" "$src/src/platform/media_gate.cpp" $libs -o "$binary"
+        "$cxx" $flags "$src/tests/fuzz/${target}_fuzz.cpp" "$src/src/media/media_gate.cpp" $libs -o "$binary"
     fi
     corpus=$(mktemp -d "${TMPDIR:-/tmp}/zam-fuzz-$target.XXXXXX")
     if [ "$target" = wave_header ]; then

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/media_gate.h"
+#include "media/media_gate.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const bool header = platform::media::WaveHeaderFault({data, size}).empty();
-    const bool whole = platform::media::WaveFileFault({data, size}).empty();
+    const bool header = media::WaveHeaderFault({data, size}).empty();
+    const bool whole = media::WaveFileFault({data, size}).empty();
     if (whole && !header)
         std::abort();  // a whole file that passes has a header that passes
     if (!whole)

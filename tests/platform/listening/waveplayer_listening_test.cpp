@@ -1,4 +1,4 @@
-// The wave player's waiting, and the audio device's absence and its signals, on SDL's disk driver.
+// The wave player's quick return, and the audio device's absence and its signals, on SDL's disk driver.
 
 #include <chrono>
 #include <csignal>
@@ -23,18 +23,15 @@ double SecondsSince(Clock::time_point start) {
 
 const std::string Effect = std::string(ZAM_MEDIA_DIR) + "/zam2.wav";  // 0.95 s
 
-TEST(WavePlayerListening, WaitsForTheSoundOnlyWhenNotAskedToPlayItInTheBackground) {
+TEST(WavePlayerListening, NeverWaitsForTheSoundWhateverTheFlags) {
     auto start = Clock::now();
     EXPECT_TRUE(platform::PlaySound(Effect.c_str(), platform::SoundAsync | platform::SoundNoDefault));
     EXPECT_LT(SecondsSince(start), 0.5) << "the first call also opens the device";
-    start = Clock::now();
-    EXPECT_TRUE(platform::PlaySound(Effect.c_str(), platform::SoundAsync));
-    EXPECT_LT(SecondsSince(start), 0.05);
-
-    start = Clock::now();
-    EXPECT_TRUE(platform::PlaySound(Effect.c_str(), platform::SoundNoDefault));
-    EXPECT_GT(SecondsSince(start), 0.9);
-    EXPECT_LT(SecondsSince(start), 2.5);
+    for (int flags : {platform::SoundAsync, platform::SoundNoDefault, 0}) {
+        start = Clock::now();
+        EXPECT_TRUE(platform::PlaySound(Effect.c_str(), flags));
+        EXPECT_LT(SecondsSince(start), 0.05) << flags;
+    }
 }
 
 // Whether anything but silence reached the file since byte `from`.

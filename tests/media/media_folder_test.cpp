@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/media_folder.h"
+#include "media/media_folder.h"
 
 namespace {
 
@@ -47,25 +47,25 @@ TEST_F(MediaFolderTest, TriesTheProgramsFolderThenShareZamThenShareGamesZamAndNe
     Mark(root / "launch", "launch");
     fs::create_directories(root / "bin");
     fs::current_path(root / "launch");
-    EXPECT_FALSE(platform::EnterMediaFolder((root / "bin").string())) << "no media anywhere";
+    EXPECT_FALSE(media::EnterMediaFolder((root / "bin").string())) << "no media anywhere";
     EXPECT_EQ(fs::current_path(), root / "bin");
     EXPECT_FALSE(SeesTune("launch"));
 
     Mark(root / "share" / "games" / "zam", "debian");
-    EXPECT_TRUE(platform::EnterMediaFolder((root / "bin").string()));
+    EXPECT_TRUE(media::EnterMediaFolder((root / "bin").string()));
     EXPECT_TRUE(SeesTune("debian"));
     Mark(root / "share" / "zam", "installed");
-    EXPECT_TRUE(platform::EnterMediaFolder((root / "bin").string()));
+    EXPECT_TRUE(media::EnterMediaFolder((root / "bin").string()));
     EXPECT_TRUE(SeesTune("installed"));
     Mark(root / "bin", "beside");
-    EXPECT_TRUE(platform::EnterMediaFolder((root / "bin").string()));
+    EXPECT_TRUE(media::EnterMediaFolder((root / "bin").string()));
     EXPECT_TRUE(SeesTune("beside"));
 
     // A folder that cannot be entered leaves the program nowhere, not in the launch folder.
     fs::current_path(root / "launch");
-    EXPECT_FALSE(platform::EnterMediaFolder((root / "missing").string()));
+    EXPECT_FALSE(media::EnterMediaFolder((root / "missing").string()));
     EXPECT_FALSE(SeesTune("launch"));
-    EXPECT_FALSE(platform::EnterMediaFolder(""));
+    EXPECT_FALSE(media::EnterMediaFolder(""));
     EXPECT_FALSE(SeesTune("launch"));
 }
 
@@ -88,13 +88,13 @@ TEST_F(MediaFolderTest, AFolderNamedByAnyBytesOfAnyLengthIsEntered) {
         std::ofstream("zaming.mid") << "deep";
     }
     fs::current_path(root / "launch");
-    EXPECT_TRUE(platform::EnterMediaFolder(deep.string()));
+    EXPECT_TRUE(media::EnterMediaFolder(deep.string()));
     EXPECT_TRUE(SeesTune("deep"));
     fs::current_path(home);
 }
 
 TEST_F(MediaFolderTest, TheProgramsFolderIsItsOwnPathWithoutTheName) {
-    const std::string folder = platform::ExecutableFolder(nullptr);
+    const std::string folder = media::ExecutableFolder(nullptr);
     EXPECT_FALSE(folder.empty());
     EXPECT_TRUE(fs::is_directory(folder)) << folder;
 }

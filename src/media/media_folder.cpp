@@ -1,4 +1,4 @@
-#include "platform/media_folder.h"
+#include "media/media_folder.h"
 
 #include <cerrno>
 #include <climits>
@@ -10,9 +10,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/media_gate.h"
+#include "media/media_gate.h"
 
-namespace platform {
+namespace media {
 namespace {
 
 // Any of the media files tells the folder apart; the game tune is always there.
@@ -26,7 +26,7 @@ bool HoldsMedia(const char* folder) {
 }
 
 bool Enter(const std::string& folder) {
-    const int fd = media::OpenByBytes(folder, O_PATH | O_DIRECTORY);
+    const int fd = OpenByBytes(folder, O_PATH | O_DIRECTORY);
     if (fd < 0)
         return false;
     const bool entered = ::fchdir(fd) == 0;
@@ -75,4 +75,4 @@ bool EnterMediaFolder(const std::string& exe_dir) {
     return false;
 }
 
-}  // namespace platform
+}  // namespace media

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace platform::media {
+namespace media {
 
 enum class Kind { Tune, Effect };
 
@@ -49,4 +49,4 @@ std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind
 // Says once per file and run why it gives no sound; later calls for it say nothing.
 void Refuse(const std::string& path, const std::string& why);
 
-}  // namespace platform::media
+}  // namespace media

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace platform {
+namespace media {
 
 // The folder of the running executable; empty when it cannot be told. argv0 serves
 // when the system cannot give the executable's path (one longer than it hands back).
@@ -18,4 +18,4 @@ std::string ExecutableFolder(const char* argv0);
 // in place of its own.
 bool EnterMediaFolder(const std::string& exe_dir);
 
-}  // namespace platform
+}  // namespace media

@@ -6,14 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/media_gate.h"
+#include "media/media_gate.h"
 #include "platform/midi_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace testing_support;
-using platform::media::Kind;
+using media::Kind;
 
 // A wave file of silence: the format fields as given, then `data_bytes` of samples.
 Bytes Wave(std::uint32_t rate, int channels = 1, int bits = 8, std::uint32_t data_bytes = 64,
@@ -45,58 +45,58 @@ Bytes Tune(std::uint16_t division = 480, std::uint16_t format = 1) {
 }
 
 TEST(MediaGate, WaveHeadersSdlConvertsSafelyPassAndTheRestAreRefused) {
-    EXPECT_EQ(platform::media::WaveHeaderFault(Wave(22050)), "");
-    EXPECT_EQ(platform::media::WaveHeaderFault(Wave(44100, 2, 16)), "");
-    EXPECT_EQ(platform::media::WaveHeaderFault(Wave(48000, 2, 32, 64, 3)), "") << "float";
+    EXPECT_EQ(media::WaveHeaderFault(Wave(22050)), "");
+    EXPECT_EQ(media::WaveHeaderFault(Wave(44100, 2, 16)), "");
+    EXPECT_EQ(media::WaveHeaderFault(Wave(48000, 2, 32, 64, 3)), "") << "float";
     // The rates that crashed SDL's converter, and their like.
     for (std::uint32_t rate : {0u, 1u, 2u, 5u, 7999u, 192001u, 0xFFFFFFFFu})
-        EXPECT_NE(platform::media::WaveHeaderFault(Wave(rate, 1, 8, 24348)), "") << rate << " Hz";
-    EXPECT_NE(platform::media::WaveHeaderFault(Wave(22050, 0)), "") << "no channels";
-    EXPECT_NE(platform::media::WaveHeaderFault(Wave(22050, 6)), "") << "six channels";
-    EXPECT_NE(platform::media::WaveHeaderFault(Wave(22050, 1, 12)), "") << "12 bits";
-    EXPECT_NE(platform::media::WaveHeaderFault(Wave(22050, 1, 8, 64, 2)), "") << "ADPCM";
+        EXPECT_NE(media::WaveHeaderFault(Wave(rate, 1, 8, 24348)), "") << rate << " Hz";
+    EXPECT_NE(media::WaveHeaderFault(Wave(22050, 0)), "") << "no channels";
+    EXPECT_NE(media::WaveHeaderFault(Wave(22050, 6)), "") << "six channels";
+    EXPECT_NE(media::WaveHeaderFault(Wave(22050, 1, 12)), "") << "12 bits";
+    EXPECT_NE(media::WaveHeaderFault(Wave(22050, 1, 8, 64, 2)), "") << "ADPCM";
     Bytes odd_block = Wave(22050, 2, 16);
     odd_block[12 + 12 + 8 + 12] = 3;
-    EXPECT_NE(platform::media::WaveHeaderFault(odd_block), "") << "a block size that fits nothing";
+    EXPECT_NE(media::WaveHeaderFault(odd_block), "") << "a block size that fits nothing";
     const Bytes whole = Wave(22050);
     for (std::size_t cut : {0u, 4u, 11u, 12u, 30u, 40u})
-        EXPECT_NE(platform::media::WaveHeaderFault({whole.data(), cut}), "") << "cut at " << cut;
+        EXPECT_NE(media::WaveHeaderFault({whole.data(), cut}), "") << "cut at " << cut;
     // The whole file: every chunk inside it, samples among them. SDL would take a length of
     // four gigabytes at its word.
-    EXPECT_EQ(platform::media::WaveFileFault(whole), "");
+    EXPECT_EQ(media::WaveFileFault(whole), "");
     Bytes long_data = whole;
     long_data[whole.size() - 64 - 1] = 0xFF;
-    EXPECT_EQ(platform::media::WaveHeaderFault(long_data), "") << "the header alone cannot tell";
-    EXPECT_NE(platform::media::WaveFileFault(long_data), "");
-    EXPECT_NE(platform::media::WaveFileFault({whole.data(), whole.size() - 1}), "");
-    EXPECT_NE(platform::media::WaveFileFault({whole.data(), whole.size() - 72}), "") << "no samples";
+    EXPECT_EQ(media::WaveHeaderFault(long_data), "") << "the header alone cannot tell";
+    EXPECT_NE(media::WaveFileFault(long_data), "");
+    EXPECT_NE(media::WaveFileFault({whole.data(), whole.size() - 1}), "");
+    EXPECT_NE(media::WaveFileFault({whole.data(), whole.size() - 72}), "") << "no samples";
     Bytes riff_only = whole;
     riff_only[8] = 'A';
-    EXPECT_NE(platform::media::WaveHeaderFault(riff_only), "") << "RIFF, but not WAVE";
+    EXPECT_NE(media::WaveHeaderFault(riff_only), "") << "RIFF, but not WAVE";
 }
 
 TEST(MediaGate, MidiHeadersFluidSynthPlaysPassAndTheRestAreRefused) {
-    EXPECT_EQ(platform::media::MidiHeaderFault(Tune()), "");
-    EXPECT_EQ(platform::media::MidiFileFault(Tune()), "");
-    EXPECT_EQ(platform::media::MidiFileFault(Tune(96, 0)), "");
-    EXPECT_NE(platform::media::MidiHeaderFault(Tune(0xE728)), "") << "SMPTE, 25 frames of 40 ticks";
-    EXPECT_NE(platform::media::MidiHeaderFault(Tune(0)), "") << "no ticks a quarter";
-    EXPECT_NE(platform::media::MidiHeaderFault(Tune(480, 3)), "") << "format 3";
-    EXPECT_NE(platform::media::MidiHeaderFault(MidiFile({}, 480)), "") << "no tracks";
+    EXPECT_EQ(media::MidiHeaderFault(Tune()), "");
+    EXPECT_EQ(media::MidiFileFault(Tune()), "");
+    EXPECT_EQ(media::MidiFileFault(Tune(96, 0)), "");
+    EXPECT_NE(media::MidiHeaderFault(Tune(0xE728)), "") << "SMPTE, 25 frames of 40 ticks";
+    EXPECT_NE(media::MidiHeaderFault(Tune(0)), "") << "no ticks a quarter";
+    EXPECT_NE(media::MidiHeaderFault(Tune(480, 3)), "") << "format 3";
+    EXPECT_NE(media::MidiHeaderFault(MidiFile({}, 480)), "") << "no tracks";
     Bytes long_header = Tune();
     long_header[7] = 8;
-    EXPECT_NE(platform::media::MidiHeaderFault(long_header), "");
+    EXPECT_NE(media::MidiHeaderFault(long_header), "");
     const Bytes whole = Tune();
-    EXPECT_NE(platform::media::MidiHeaderFault({whole.data(), 13}), "");
+    EXPECT_NE(media::MidiHeaderFault({whole.data(), 13}), "");
     // The whole-file check: every announced track there and complete.
-    EXPECT_NE(platform::media::MidiFileFault({whole.data(), whole.size() - 1}), "") << "a track cut short";
-    EXPECT_NE(platform::media::MidiFileFault({whole.data(), 14}), "") << "the header alone";
+    EXPECT_NE(media::MidiFileFault({whole.data(), whole.size() - 1}), "") << "a track cut short";
+    EXPECT_NE(media::MidiFileFault({whole.data(), 14}), "") << "the header alone";
     Bytes two_announced = whole;
     two_announced[11] = 2;
-    EXPECT_NE(platform::media::MidiFileFault(two_announced), "") << "one of two tracks";
+    EXPECT_NE(media::MidiFileFault(two_announced), "") << "one of two tracks";
     Bytes other_chunk = MidiFile({Track({{0, EndOfTrack()}})});
     other_chunk.insert(other_chunk.begin() + 14, {'X', 'Y', 'Z', 'W', 0, 0, 0, 2, 7, 7});
-    EXPECT_EQ(platform::media::MidiFileFault(other_chunk), "") << "an unknown chunk is skipped";
+    EXPECT_EQ(media::MidiFileFault(other_chunk), "") << "an unknown chunk is skipped";
 }
 
 class MediaGateFiles : public ::testing::Test {
@@ -112,13 +112,13 @@ protected:
 };
 
 TEST_F(MediaGateFiles, OnlyRegularFilesBelowTheirCapAreReadAndEachRefusalIsSaidOnce) {
-    using platform::media::Check;
+    using media::Check;
     WriteFile(At("good.wav"), Wave(22050));
     WriteFile(At("good.mid"), Tune());
     EXPECT_EQ(Check(At("good.wav"), Kind::Effect), "");
     EXPECT_EQ(Check(At("good.mid"), Kind::Tune), "");
-    ASSERT_TRUE(platform::media::Read(At("good.mid"), Kind::Tune));
-    EXPECT_EQ(platform::media::Read(At("good.mid"), Kind::Tune)->size(), Tune().size());
+    ASSERT_TRUE(media::Read(At("good.mid"), Kind::Tune));
+    EXPECT_EQ(media::Read(At("good.mid"), Kind::Tune)->size(), Tune().size());
 
     bool found = true;
     EXPECT_NE(Check(At("missing.mid"), Kind::Tune, &found), "");
@@ -129,26 +129,26 @@ TEST_F(MediaGateFiles, OnlyRegularFilesBelowTheirCapAreReadAndEachRefusalIsSaidO
     // A pipe of that name would hold whoever opened it for reading, were it not refused.
     ASSERT_EQ(::mkfifo(At("pipe.mid").c_str(), 0600), 0);
     EXPECT_NE(Check(At("pipe.mid"), Kind::Tune), "");
-    EXPECT_FALSE(platform::media::Read(At("pipe.mid"), Kind::Tune));
+    EXPECT_FALSE(media::Read(At("pipe.mid"), Kind::Tune));
 
     // Over the caps, with a true header: sparse, so the test writes next to nothing.
-    for (auto [name, kind, size] : {std::tuple{"big.mid", Kind::Tune, platform::media::TuneCap + 1},
-                                    std::tuple{"big.wav", Kind::Effect, platform::media::EffectCap + 1},
+    for (auto [name, kind, size] : {std::tuple{"big.mid", Kind::Tune, media::TuneCap + 1},
+                                    std::tuple{"big.wav", Kind::Effect, media::EffectCap + 1},
                                     std::tuple{"huge.mid", Kind::Tune, std::uintmax_t{6} << 30}}) {
         WriteFile(At(name), kind == Kind::Tune ? Tune() : Wave(22050));
         fs::resize_file(At(name), size);
         EXPECT_NE(Check(At(name), kind, &found), "") << name;
         EXPECT_TRUE(found);
-        EXPECT_FALSE(platform::media::Read(At(name), kind)) << name;
+        EXPECT_FALSE(media::Read(At(name), kind)) << name;
     }
     WriteFile(At("cap.mid"), Tune());
-    fs::resize_file(At("cap.mid"), platform::media::TuneCap);
+    fs::resize_file(At("cap.mid"), media::TuneCap);
     EXPECT_EQ(Check(At("cap.mid"), Kind::Tune), "") << "a tune of exactly the cap passes the header check";
 
     testing::internal::CaptureStderr();
     WriteFile(At("slow.wav"), Wave(1, 1, 8, 24348));
     for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(platform::media::Read(At("slow.wav"), Kind::Effect));
+        EXPECT_FALSE(media::Read(At("slow.wav"), Kind::Effect));
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find("1 Hz"), std::string::npos) << said;

@@ -1,4 +1,4 @@
-#include "platform/media_gate.h"
+#include "media/media_gate.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform::media {
+namespace media {
 namespace {
 
 std::uint32_t Big(std::span<const std::uint8_t> b, std::size_t at, int size) {
@@ -229,4 +229,4 @@ void Refuse(const std::string& path, const std::string& why) {
         std::fprintf(stderr, "zam: no sound from %s: %s\n", path.c_str(), why.c_str());
 }
 
-}  // namespace platform::media
+}  // namespace media
