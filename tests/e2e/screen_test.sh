@@ -90,13 +90,23 @@ for move in $(seq 1 40); do
         continue
     fi
     long=$(grep -c ' long-pause$' "$TRACE")
+    pauses=$(grep -c ' pause$' "$TRACE")
     click "$game" $(( $(px $((400 * column + 105))) + 15 )) $(( $(px $((400 * row))) + 20 ))
     xdotool key Up || fail "xdotool could not press Up"
-    # The value display takes 0.84 s; an arrival's pause follows it.
-    deadline=$(( $(now_ms) + 1500 ))
-    while [ "$(now_ms)" -lt "$deadline" ] && [ "$(grep -c ' long-pause$' "$TRACE")" -eq "$long" ]; do
-        sleep 0.01
-    done
+    # The value display is 42 pauses; the pause after it is an arrival's, or the first of
+    # the computer's display. Counted, not timed: a loaded machine draws more slowly.
+    wait_for_pauses() {
+        local deadline=$(( $(now_ms) + 6000 ))
+        while [ "$(now_ms)" -lt "$deadline" ] && [ "$(grep -c ' pause$' "$TRACE")" -lt "$1" ]; do
+            sleep 0.01
+        done
+    }
+    wait_for_pauses $((pauses + 43))
+    if [ "$(grep -c ' pause$' "$TRACE")" -eq "$pauses" ]; then
+        column=$((column + 1))    # the move was refused (its cell is taken): try the next piece
+        [ "$column" -lt 16 ] || fail "no piece could move"
+        continue
+    fi
     if [ "$(grep -c ' long-pause$' "$TRACE")" -gt "$long" ]; then
         shot "$game" "$WORK/pause.png"
         keep "$WORK/pause.png" pause.png
@@ -108,7 +118,8 @@ for move in $(seq 1 40); do
         note "move $move: the piece of column $column reached row 0 and is gone during the pause"
         break
     fi
-    sleep 1.5    # the computer's answer
+    wait_for_pauses $((pauses + 84))    # the computer's answer
+    sleep 0.2
 done
 [ "$arrived" -eq 1 ] || fail "no piece reached row 0 in 40 moves"
 
