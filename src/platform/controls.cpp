@@ -180,24 +180,29 @@ class LabelWidget : public QLabel {
 public:
     using QLabel::QLabel;
 
-protected:
-    void paintEvent(QPaintEvent*) override {
+    // The caption as painted on a label of the given size, over nothing.
+    const QPixmap& CaptionPicture(QSize size) {
         const qreal ratio = devicePixelRatioF();
-        const QSize pixels = (QSizeF(size()) * ratio).toSize();
+        const QSize pixels = (QSizeF(size) * ratio).toSize();
         if (picture_.size() != pixels || picture_text_ != text() || picture_stale_) {
             picture_ = QPixmap(pixels);
             picture_.setDevicePixelRatio(ratio);
             picture_.fill(Qt::transparent);
-            // As a plain-text label without a frame draws itself; its background is filled apart.
+            // As a plain-text label without a frame or margin draws itself; its background is filled apart.
             QPainter painter(&picture_);
             painter.setFont(font());
-            style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(),
-                                  isEnabled(), text(), foregroundRole());
+            style()->drawItemText(&painter, QRect(QPoint(0, 0), size), static_cast<int>(alignment()),
+                                  palette(), isEnabled(), text(), foregroundRole());
             picture_text_ = text();
             picture_stale_ = false;
         }
+        return picture_;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.drawPixmap(0, 0, picture_);
+        painter.drawPixmap(0, 0, CaptionPicture(size()));
     }
     void changeEvent(QEvent* event) override {
         picture_stale_ = true;
@@ -271,21 +276,38 @@ QRect Control::PixelGeometry() const {
 void Control::Place() {
     if (!widget_)
         return;
-    widget_->setGeometry(PixelGeometry());
+    // The hidden widget of a control the window draws is placed only when it shows again.
     if (drawn_by_window_)
         RedrawOnWindow();
+    else
+        widget_->setGeometry(PixelGeometry());
+}
+
+void Control::SetDrawnByWindow(bool on) {
+    drawn_by_window_ = on;
+    if (widget_) {
+        Place();
+        widget_->setVisible(visible_ && !on);
+    }
+    RedrawOnWindow();
 }
 
 void Control::RedrawOnWindow() {
     QWidget* window = widget_ ? widget_->parentWidget() : nullptr;
     if (!window)
         return;
-    const QRect now = drawn_by_window_ && visible_ ? widget_->geometry() : QRect();
+    const QRect now = drawn_by_window_ && visible_ ? DrawnRect() : QRect();
     if (now == drawn_at_)
         return;
     window->update(drawn_at_);
     window->update(now);
     drawn_at_ = now;
+}
+
+void Control::RedrawLookOnWindow(const QRect& was) {
+    QWidget* window = widget_ ? widget_->parentWidget() : nullptr;
+    if (window && drawn_by_window_ && visible_)
+        window->update(was.united(DrawnRect()));
 }
 
 void Control::SetTop(int twips) {
@@ -330,11 +352,13 @@ Label::Label(QWidget* parent, const ControlSpec& spec)
 }
 
 void Label::SetCaption(const std::string& caption) {
+    const QRect was = DrawnRect();
     caption_ = caption;
     text_pixels_ = -1;
     if (auto* label = static_cast<QLabel*>(Widget())) {
         label->setText(QString::fromStdString(caption));
         Place();
+        RedrawLookOnWindow(was);
     }
 }
 
@@ -360,6 +384,7 @@ QRect Label::PixelGeometry() const {
 void Label::SetForeColor(Rgb colour) {
     fore_ = colour;
     ApplyColours();
+    RedrawLookOnWindow(DrawnRect());
 }
 
 void Label::ApplyColours() {
@@ -372,6 +397,16 @@ void Label::ApplyColours() {
         palette.setColor(QPalette::Window, ToQColor(*back_));
     label->setPalette(palette);
     label->setAutoFillBackground(back_.has_value());
+}
+
+void Label::DrawOnWindow(QPainter& painter) const {
+    auto* label = static_cast<LabelWidget*>(Widget());
+    if (!label)
+        return;
+    const QRect box = PixelGeometry();
+    if (back_)
+        painter.fillRect(box, ToQColor(*back_));
+    painter.drawPixmap(box.topLeft(), label->CaptionPicture(box.size()));
 }
 
 // ---- Image -----------------------------------------------------------------
@@ -398,20 +433,22 @@ void Image::SetToggle(bool checked) {
     QAccessible::updateAccessibility(&event);
 }
 
-void Image::SetDrawnByWindow(bool on) {
-    drawn_by_window_ = on;
-    if (Widget())
-        Widget()->setVisible(Visible() && !on);
-    RedrawOnWindow();
+QRect Image::DrawnRect() const {
+    return QRect(PixelGeometry().topLeft(), picture_.size() / picture_.devicePixelRatio());
+}
+
+void Image::DrawOnWindow(QPainter& painter) const {
+    if (!picture_.isNull())
+        painter.drawPixmap(DrawnRect(), picture_);
 }
 
 void Image::SetPicture(const Picture& picture) {
+    const QRect was = DrawnRect();
     picture_ = picture;
     if (auto* image = static_cast<ImageWidget*>(Widget())) {
         image->picture = picture;
         image->update();
-        if (drawn_by_window_ && Visible() && image->parentWidget())
-            image->parentWidget()->update(image->geometry());
+        RedrawLookOnWindow(was);
     }
     if (auto_size_ && !picture.isNull()) {
         QSize size = picture.size() / picture.devicePixelRatio();

@@ -13,6 +13,8 @@
 #include "platform/pictures.h"
 #include "platform/types.h"
 
+class QPainter;
+
 namespace platform {
 
 int TwipsToPixels(int twips);
@@ -47,23 +49,34 @@ public:
     // The Qt widget standing for this control; none for a timer.
     QWidget* Widget() const { return widget_; }
 
+    // The window draws the control on its own surface, below all of its widgets, and the
+    // control's widget stays hidden and unmoved, taking no clicks. A move then costs the
+    // window only the two spots the control leaves and reaches; a widget's move costs far
+    // more. Images and labels can be drawn so.
+    void SetDrawnByWindow(bool on);
+    bool DrawnByWindow() const { return drawn_by_window_; }
+    // The pixels of the window that the control's drawing there can change, and the drawing.
+    virtual QRect DrawnRect() const { return PixelGeometry(); }
+    virtual void DrawOnWindow(QPainter&) const {}
+
 protected:
     // Takes the widget that shows this control and places it as the spec says.
     void Attach(QWidget* widget);
     void Place();
     virtual QRect PixelGeometry() const;
 
-    // Puts the control's look on the window's own surface where it now is: for an image the
-    // window draws itself.
+    // Puts the look of a control the window draws on the window's surface where it now is;
+    // after a change of look, over where it was drawn before too.
     void RedrawOnWindow();
+    void RedrawLookOnWindow(const QRect& was);
 
     int left_;
     int top_;
     int width_;
     int height_;
-    bool drawn_by_window_ = false;  // its widget stays hidden; the window draws it
 
 private:
+    bool drawn_by_window_ = false;
     std::string name_;
     int index_;
     bool visible_;
@@ -79,6 +92,7 @@ public:
     void SetCaption(const std::string& caption);
     Rgb ForeColor() const { return fore_; }
     void SetForeColor(Rgb colour);
+    void DrawOnWindow(QPainter& painter) const override;
 
 private:
     // Text is never cut off: a caption wider than the label spills over its right
@@ -102,11 +116,8 @@ public:
     void SetAutoSize(bool on) { auto_size_ = on; }
     // Makes the image a switch for a screen reader, pressed or not; its picture stays as it is.
     void SetToggle(bool checked);
-    // The window draws the picture on its own surface, below all of its widgets, and the
-    // image's widget stays hidden, taking no clicks. A move then costs the window only the
-    // two spots the picture leaves and reaches; a widget's move costs far more.
-    void SetDrawnByWindow(bool on);
-    bool DrawnByWindow() const { return drawn_by_window_; }
+    QRect DrawnRect() const override;
+    void DrawOnWindow(QPainter& painter) const override;
 
     std::function<void()> on_click;
 

@@ -4,8 +4,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 namespace platform {
@@ -33,15 +33,10 @@ void RealWaitForFrame() {
     if (next + FrameTime < now)
         next = now;
     next += FrameTime;
-    bool due = false;
-    QTimer wake;
-    wake.setTimerType(Qt::PreciseTimer);
-    wake.setSingleShot(true);
-    QObject::connect(&wake, &QTimer::timeout, [&due] { due = true; });
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now);
-    wake.start(static_cast<int>(std::max<long long>(0, left.count())));
-    while (!due)
-        RealWaitForEvents();
+    // Asleep until the frame is due, then what came meanwhile is handled, a click on OK among
+    // it, and the frame painted: a click waits at most a frame, and the wait costs nothing.
+    std::this_thread::sleep_until(next);
+    ProcessPendingEvents();
 }
 
 }  // namespace

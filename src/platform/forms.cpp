@@ -245,17 +245,13 @@ void Form::Paint(FormWindow& surface, const QRegion& spots) {
     for (const QRect& spot : spots)
         painter.drawPixmap(spot, surface.drawn, QRectF(spot.topLeft() * ratio, spot.size() * ratio));
 
-    // The images the window draws itself lie above the lines and below every widget, the
+    // The controls the window draws itself lie above the lines and below every widget, the
     // first of the table on top.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-        auto* image = dynamic_cast<Image*>(it->get());
-        if (!image || !image->DrawnByWindow() || !image->Visible() || !image->Widget())
-            continue;
-        const Picture& picture = image->GetPicture();
-        const QRect at(image->Widget()->pos(), picture.size() / picture.devicePixelRatio());
-        if (!picture.isNull() && spots.intersects(at))
-            painter.drawPixmap(at, picture);
+        const Control& control = **it;
+        if (control.DrawnByWindow() && control.Visible() && spots.intersects(control.DrawnRect()))
+            control.DrawOnWindow(painter);
     }
 }
 

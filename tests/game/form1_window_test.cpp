@@ -202,20 +202,28 @@ TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothH
         EXPECT_GE(grid_through, 20) << "the grid lines show through the box of piece image " << n;
     }
     // Drawn by the window, a piece still lies over the one in the cell above it and over
-    // the other side's, exactly as the widgets lie.
-    auto overlapping = [&](bool drawn_by_window) {
+    // the other side's, and the result banner over them all, exactly as the widgets lie;
+    // the banner's caption may change while the window draws it.
+    auto overlapping = [&](bool drawn_by_window, bool banner) {
         for (int n : {0, 1, 16}) {
             form.Image1(n).SetDrawnByWindow(drawn_by_window);
             form.Image1(n).SetVisible(true);
         }
-        form.Image1(0).Move(400 * 3 + 105, 400 * 5);
-        form.Image1(1).Move(400 * 3 + 105, 400 * 4);
-        form.Image1(16).Move(400 * 3 + 205, 400 * 5 + 100);
+        form.lblWinorLose().SetDrawnByWindow(drawn_by_window);
+        form.lblWinorLose().SetVisible(banner);
+        form.lblWinorLose().SetCaption("You Lose.");
+        form.lblWinorLose().SetTop(2450);
+        form.Image1(0).Move(400 * 7 + 105, 400 * 6);
+        form.Image1(1).Move(400 * 7 + 105, 400 * 5);
+        form.Image1(16).Move(400 * 7 + 205, 400 * 6 + 100);
         return form.Window()->grab().toImage();
     };
-    const QImage widgets = overlapping(false);
+    const QImage widgets = overlapping(false, false);
     EXPECT_NE(widgets, board);
-    EXPECT_EQ(overlapping(true), widgets);
+    EXPECT_EQ(overlapping(true, false), widgets);
+    const QImage banner = overlapping(false, true);
+    EXPECT_NE(banner, widgets);
+    EXPECT_EQ(overlapping(true, true), banner);
 }
 
 TEST_F(Form1WindowTest, GridSurvivesTheWindowBeingHiddenAndShownAgain) {
