@@ -4,8 +4,8 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
-#include <thread>
 #include <utility>
 
 namespace platform {
@@ -33,10 +33,21 @@ void RealWaitForFrame() {
     if (next + FrameTime < now)
         next = now;
     next += FrameTime;
-    // Asleep until the frame is due, then what came meanwhile is handled, a click on OK among
-    // it, and the frame painted: a click waits at most a frame, and the wait costs nothing.
-    std::this_thread::sleep_until(next);
-    ProcessPendingEvents();
+    // The thread waits in the event loop, so that a click on OK is handled at once. One timer
+    // serves every frame; it outlives the application on purpose, as it is never stopped then.
+    static bool due = false;
+    static QTimer* const wake = [] {
+        auto* timer = new QTimer;
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, [] { due = true; });
+        return timer;
+    }();
+    due = false;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now);
+    wake->start(static_cast<int>(std::max<long long>(0, left.count())));
+    while (!due)
+        RealWaitForEvents();
 }
 
 }  // namespace
