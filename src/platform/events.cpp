@@ -34,7 +34,8 @@ void RealWaitForFrame() {
         next = now;
     next += FrameTime;
     // The thread waits in the event loop, so that a click on OK is handled at once. One timer
-    // serves every frame; it outlives the application on purpose, as it is never stopped then.
+    // serves every frame. It is never deleted: it is idle whenever the wait is over, and one
+    // destroyed with the program's statics would go after the application it belongs to.
     static bool due = false;
     static QTimer* const wake = [] {
         auto* timer = new QTimer;
