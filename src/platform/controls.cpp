@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/keys.h"
+#include "platform/spots.h"
 
 namespace platform {
 
@@ -299,15 +300,15 @@ void Control::RedrawOnWindow() {
     const QRect now = drawn_by_window_ && visible_ ? DrawnRect() : QRect();
     if (now == drawn_at_)
         return;
-    window->update(drawn_at_);
-    window->update(now);
+    RedrawSpot(*window, drawn_at_);
+    RedrawSpot(*window, now);
     drawn_at_ = now;
 }
 
 void Control::RedrawLookOnWindow(const QRect& was) {
     QWidget* window = widget_ ? widget_->parentWidget() : nullptr;
     if (window && drawn_by_window_ && visible_)
-        window->update(was.united(DrawnRect()));
+        RedrawSpot(*window, was.united(DrawnRect()));
 }
 
 void Control::SetTop(int twips) {
@@ -411,7 +412,8 @@ void Label::DrawOnWindow(QPainter& painter) const {
 
 // ---- Image -----------------------------------------------------------------
 
-Image::Image(QWidget* parent, const ControlSpec& spec) : Control(spec), picture_(LoadPicture(spec.picture)) {
+Image::Image(QWidget* parent, const ControlSpec& spec)
+    : Control(spec), picture_(LoadPicture(spec.picture)), ink_(InkOf(picture_)) {
     auto* image = new ImageWidget(parent);
     image->picture = picture_;
     image->clicked = [this] {
@@ -434,17 +436,22 @@ void Image::SetToggle(bool checked) {
 }
 
 QRect Image::DrawnRect() const {
-    return QRect(PixelGeometry().topLeft(), picture_.size() / picture_.devicePixelRatio());
+    // Only the pixels that show: a move then repaints less of the window where it leaves.
+    return ink_.translated(PixelGeometry().topLeft());
 }
 
 void Image::DrawOnWindow(QPainter& painter) const {
-    if (!picture_.isNull())
-        painter.drawPixmap(DrawnRect(), picture_);
+    if (ink_.isEmpty())
+        return;
+    const qreal ratio = picture_.devicePixelRatio();
+    const QRectF source(QPointF(ink_.topLeft()) * ratio, QSizeF(ink_.size()) * ratio);
+    painter.drawPixmap(QRectF(DrawnRect()), picture_, source.intersected(QRectF(picture_.rect())));
 }
 
 void Image::SetPicture(const Picture& picture) {
     const QRect was = DrawnRect();
     picture_ = picture;
+    ink_ = InkOf(picture);
     if (auto* image = static_cast<ImageWidget*>(Widget())) {
         image->picture = picture;
         image->update();

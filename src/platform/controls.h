@@ -123,6 +123,7 @@ public:
 
 private:
     Picture picture_;
+    QRect ink_;  // the pixels of the picture that show, from its top left corner
     bool auto_size_ = false;
 };
 

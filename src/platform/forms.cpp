@@ -18,12 +18,13 @@
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/pictures.h"
+#include "platform/spots.h"
 
 namespace platform {
 
-class FormWindow : public QWidget {
+class FormWindow : public SpotsWindow {
 public:
-    FormWindow(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {}
+    FormWindow(Form& form, Qt::WindowFlags flags) : SpotsWindow(nullptr, flags), form_(form) {}
 
     // The lines drawn on the window, over its colour, kept in one picture: a repaint of a
     // few small spots (the pieces dancing at the end) then copies those spots and draws no line.

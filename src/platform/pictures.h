@@ -12,4 +12,8 @@ using Picture = QPixmap;
 // (and a message on stderr) when there is no such resource.
 Picture LoadPicture(const char* name);
 
+// The part of a picture that is not wholly transparent, in device-independent pixels from
+// its top left corner: drawing the rest over anything would leave it as it was.
+QRect InkOf(const Picture& picture);
+
 }  // namespace platform
