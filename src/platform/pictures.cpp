@@ -28,7 +28,7 @@ QRect InkOf(const Picture& picture) {
     const qreal ratio = picture.devicePixelRatio();
     if (!picture.hasAlphaChannel())
         return QRect(QPoint(0, 0), (QSizeF(picture.size()) / ratio).toSize());
-    const QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     int left = image.width(), right = -1, top = image.height(), bottom = -1;
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));

@@ -92,9 +92,12 @@ void SpotsWindow::AddSpot(const QRect& spot) {
 
 bool SpotsWindow::event(QEvent* event) {
     // Qt repaints a window on this request, sent or posted, and on its exposure, which
-    // repaints what the window system asks for: the request still follows.
+    // repaints what the window system asks for: the request still follows. A window that
+    // hides is drawn whole when it shows again; no spot is kept for it.
     if (event->type() == QEvent::UpdateRequest)
         HandSpots();
+    else if (event->type() == QEvent::Hide)
+        spots_.clear();
     return QWidget::event(event);
 }
 
