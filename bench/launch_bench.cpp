@@ -25,7 +25,7 @@
 
 #include "bench_support.h"
 #include "layout/form2_layout.h"
-#include "platform/controls.h"
+#include "platform/window/controls.h"
 #include "x_screen.h"
 
 #include <X11/Xlib.h>

@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "globals/globals.h"
-#include "platform/audio_device.h"
-#include "platform/sequencer.h"
+#include "platform/sound/audio_device.h"
+#include "platform/sound/sequencer.h"
 #include "sound/tx_midi.h"
 #include "tune_length.h"
 

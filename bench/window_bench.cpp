@@ -60,10 +60,10 @@
 #include "game/form1.h"
 #include "game/self_play.h"
 #include "globals/globals.h"
-#include "platform/audio_device.h"
-#include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/sequencer.h"
+#include "platform/sound/audio_device.h"
+#include "platform/sound/sequencer.h"
+#include "platform/window/events.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
 #include "screens/module1.h"
@@ -174,7 +174,7 @@ int MoveValue(int argc, char** argv) {
     // after the step without any X server involved.
     std::vector<std::vector<std::uint32_t>> expected;
     {
-        platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int) {
+        platform::Replace<std::function<void(int)>> sleep(platform::Pump().sleep, [&](int) {
             QImage image = form.Window()->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
             std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
             for (int y = 0; y < height; ++y)
@@ -198,7 +198,7 @@ int MoveValue(int argc, char** argv) {
         const bool sampling = run >= runs;
         // When each step's pause began and ended: the step must be on screen in between.
         std::vector<std::pair<Clock::time_point, Clock::time_point>> pauses;
-        platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int ms) {
+        platform::Replace<std::function<void(int)>> sleep(platform::Pump().sleep, [&](int ms) {
             auto begin = Clock::now();
             RealSleepMs(ms);
             pauses.emplace_back(begin, Clock::now());
@@ -578,7 +578,7 @@ std::vector<Stall> StallSession(int games) {
     std::atomic<Screen> screen{Screen::None};
 
     // The pauses are kept short so that whole games fit in seconds; they are left out anyway.
-    platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int ms) {
+    platform::Replace<std::function<void(int)>> sleep(platform::Pump().sleep, [&](int ms) {
         auto begin = Clock::now();
         RealSleepMs(std::min(ms, 1));
         receiver.pauses.emplace_back(begin, Clock::now());
@@ -781,7 +781,7 @@ int Games(int argc, char** argv) {
     game::Form1 game;
     Windows windows{&demo, &title, &game};
 
-    platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [](int) {});
+    platform::Replace<std::function<void(int)>> sleep(platform::Pump().sleep, [](int) {});
     std::vector<double> rss_after;  // after each game, back on the title window
     Screen last = Screen::None;
     int end_pumps = 0;

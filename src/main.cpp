@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "media/media_folder.h"
-#include "platform/display_check.h"
-#include "platform/forms.h"
+#include "platform/window/display_check.h"
+#include "platform/window/forms.h"
 #include "screens/module1.h"
 
 int main(int argc, char** argv) {

@@ -9,8 +9,9 @@
 
 #include "game/form1.h"
 #include "platform/kernel.h"
-#include "platform/sequencer.h"
-#include "platform/waveplayer.h"
+#include "platform/sound/sequencer.h"
+#include "platform/sound/waveplayer.h"
+#include "platform/window/events.h"
 #include "seam.h"
 
 namespace testing_support {
@@ -44,7 +45,7 @@ private:
 // Records the requested pauses instead of waiting.
 class RecordedSleep {
 public:
-    RecordedSleep() : sleep_(platform::Kernel().sleep, [this](int ms) { pauses.push_back(ms); }) {}
+    RecordedSleep() : sleep_(platform::Pump().sleep, [this](int ms) { pauses.push_back(ms); }) {}
     std::vector<int> pauses;
 
 private:

@@ -11,8 +11,8 @@
 
 #include "fixtures.h"
 #include "game/form1.h"
-#include "platform/events.h"
 #include "platform/keys.h"
+#include "platform/window/events.h"
 #include "seam.h"
 
 namespace testing_support {

@@ -6,8 +6,8 @@
 #include "game/board_size.h"
 #include "game/game_state.h"
 #include "game/rules.h"
-#include "platform/forms.h"
 #include "platform/types.h"
+#include "platform/window/forms.h"
 
 namespace game {
 

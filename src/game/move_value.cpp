@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "game/form1.h"
-#include "platform/kernel.h"
+#include "platform/window/events.h"
 
 namespace game {
 namespace {

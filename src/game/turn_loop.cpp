@@ -4,8 +4,8 @@
 
 #include "game/form1.h"
 #include "globals/globals.h"
-#include "platform/events.h"
 #include "platform/kernel.h"
+#include "platform/window/events.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"
 

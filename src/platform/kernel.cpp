@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <thread>
 
-#include "platform/events.h"
+#include "platform/window/events.h"
 
 namespace platform {
 namespace {
@@ -15,11 +14,6 @@ namespace {
 std::mt19937_64& Generator() {
     static std::mt19937_64 generator;
     return generator;
-}
-
-void RealSleep(int milliseconds) {
-    if (milliseconds > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 void RealRandomize() {
@@ -41,15 +35,10 @@ void RealEnd() {
 }  // namespace
 
 KernelCalls& Kernel() {
-    static KernelCalls calls{RealSleep, RealRandomize, RealRnd, RealEnd};
+    static KernelCalls calls{RealRandomize, RealRnd, RealEnd};
     return calls;
 }
 
-void Sleep(int milliseconds) {
-    // The thread handles no events while it sleeps: whatever changed must be on screen first.
-    FlushRepaints();
-    Kernel().sleep(milliseconds);
-}
 void Randomize() {
     Kernel().randomize();
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The kernel-like calls the game makes: a pause, the random generator and
-// ending the program. Each goes through a replaceable slot so that a test can
-// script the numbers, record the pauses and see the end instead of exiting.
+// The kernel-like calls the game makes: the random generator and ending the
+// program. Each goes through a replaceable slot so that a test can script the
+// numbers and see the end instead of exiting.
 
 #include <cstdint>
 #include <functional>
@@ -9,7 +9,6 @@
 namespace platform {
 
 struct KernelCalls {
-    std::function<void(int milliseconds)> sleep;
     std::function<void()> randomize;
     std::function<double()> rnd;
     std::function<void()> end;
@@ -18,8 +17,6 @@ struct KernelCalls {
 // The calls in use; they start out as the real ones.
 KernelCalls& Kernel();
 
-// Pauses the calling thread; no window events are handled meanwhile.
-void Sleep(int milliseconds);
 // Seeds the random generator from the clock.
 void Randomize();
 // Seeds the real random generator with n: the same n gives the same numbers on every

@@ -2,8 +2,6 @@
 // Key codes and modifier bits as the game knows them: the arrow keys are 37..40,
 // and the shift state is a bit set of Shift 1, Ctrl 2, Alt 4.
 
-#include <Qt>
-
 namespace platform {
 
 inline constexpr int KeyLeft = 37;
@@ -17,11 +15,5 @@ inline constexpr int KeyAlt = 18;
 inline constexpr int ShiftMask = 1;
 inline constexpr int CtrlMask = 2;
 inline constexpr int AltMask = 4;
-
-// The game's key code for a Qt key: the arrows and the modifier keys; 0 for every
-// other key, which the game never looks at.
-int KeyCodeOf(int qt_key);
-// The game's shift state for Qt's modifiers.
-int ShiftStateOf(Qt::KeyboardModifiers modifiers);
 
 }  // namespace platform

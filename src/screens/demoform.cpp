@@ -4,7 +4,7 @@
 
 #include "layout/demoform_layout.h"
 #include "platform/keys.h"
-#include "platform/waveplayer.h"
+#include "platform/sound/waveplayer.h"
 
 namespace screens {
 

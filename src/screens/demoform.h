@@ -3,8 +3,8 @@
 // that crouches, stands up and raises its stick, then the year; one 200 ms timer
 // drives it all and the window hides itself after the 24th tick.
 
-#include "platform/forms.h"
 #include "platform/types.h"
+#include "platform/window/forms.h"
 
 namespace screens {
 

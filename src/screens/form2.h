@@ -2,7 +2,7 @@
 // The title window: the difficulty, the music switch and the Start button.
 // It keeps nothing of its own; the choice lands in Module1's globals.
 
-#include "platform/forms.h"
+#include "platform/window/forms.h"
 
 namespace screens {
 

@@ -1,8 +1,8 @@
 #include "screens/module1.h"
 
 #include "game/form1.h"
-#include "platform/events.h"
-#include "platform/forms.h"
+#include "platform/window/events.h"
+#include "platform/window/forms.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
 #include "sound/tx_midi.h"

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "globals/globals.h"
-#include "platform/sequencer.h"
+#include "platform/sound/sequencer.h"
 
 namespace sound {
 namespace {

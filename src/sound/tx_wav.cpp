@@ -1,6 +1,6 @@
 #include "sound/tx_wav.h"
 
-#include "platform/waveplayer.h"
+#include "platform/sound/waveplayer.h"
 
 namespace sound {
 

@@ -13,7 +13,7 @@
 #include "fixtures.h"
 #include "game/form1.h"
 #include "layout/form1_layout.h"
-#include "platform/events.h"
+#include "platform/window/events.h"
 
 namespace {
 

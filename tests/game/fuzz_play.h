@@ -25,9 +25,9 @@
 #include "game/form1.h"
 #include "game/self_play.h"
 #include "globals/globals.h"
-#include "platform/events.h"
 #include "platform/kernel.h"
-#include "platform/waveplayer.h"
+#include "platform/sound/waveplayer.h"
+#include "platform/window/events.h"
 #include "seam.h"
 
 namespace testing_support {
@@ -526,8 +526,7 @@ private:
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
-    platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep,
-                                                       [this](int ms) { Sleep(ms); }};
+    platform::Replace<std::function<void(int)>> sleep_{platform::Pump().sleep, [this](int ms) { Sleep(ms); }};
     platform::Replace<std::function<void()>> randomize_{platform::Kernel().randomize, [] {}};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
     platform::Replace<std::function<bool(const char*, int)>> effects_{platform::WavePlayer().play_sound,

@@ -19,7 +19,7 @@ protected:
 
     std::vector<Step> Run(int x, int y, int v) {
         std::vector<Step> steps;
-        platform::Replace<std::function<void(int)>> sleep(platform::Kernel().sleep, [&](int ms) {
+        platform::Replace<std::function<void(int)>> sleep(platform::Pump().sleep, [&](int ms) {
             EXPECT_EQ(ms, 20);
             auto& label = form.lblMV();
             steps.push_back({label.Left(), label.Top(), label.ForeColor(), label.Visible()});

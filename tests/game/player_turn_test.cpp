@@ -138,7 +138,7 @@ TEST_F(PlayerTurnTest, LandingOnAnEnemyOnRowZeroScoresSixAndIsSeenBeforeItLeaves
     const QRect piece = form.Image1(0).Widget()->geometry();
     QRect piece_at_rest;
     bool repainted_before_the_pause = false;
-    platform::Replace<std::function<void(int)>> look(platform::Kernel().sleep, [&](int ms) {
+    platform::Replace<std::function<void(int)>> look(platform::Pump().sleep, [&](int ms) {
         seen.emplace_back(form.Image1(0).Visible(), form.Image1(0).Top());
         watching.pauses.push_back(ms);
         if (ms == 1000) {

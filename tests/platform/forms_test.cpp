@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/events.h"
-#include "platform/forms.h"
+#include "platform/window/events.h"
+#include "platform/window/forms.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
-#include "platform/controls.h"
-#include "platform/events.h"
 #include "platform/kernel.h"
+#include "platform/window/controls.h"
+#include "platform/window/events.h"
 
 namespace {
 

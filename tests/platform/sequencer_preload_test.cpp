@@ -11,9 +11,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/audio_device.h"
 #include "platform/midi_bytes.h"
-#include "platform/sequencer.h"
+#include "platform/sound/audio_device.h"
+#include "platform/sound/sequencer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "platform/midi_bytes.h"
-#include "platform/sequencer.h"
+#include "platform/sound/sequencer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/spots.h"
+#include "platform/window/spots.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "fixtures.h"
 #include "layout/demoform_layout.h"
-#include "platform/events.h"
 #include "platform/keys.h"
+#include "platform/window/events.h"
 #include "screens/demoform.h"
 
 namespace {

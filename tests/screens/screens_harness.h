@@ -12,7 +12,7 @@
 #include "fixtures.h"
 #include "game/form1.h"
 #include "globals/globals.h"
-#include "platform/events.h"
+#include "platform/window/events.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
 #include "screens/module1.h"

@@ -16,8 +16,8 @@
 
 #include "game/form1.h"
 #include "game/self_play.h"
-#include "platform/events.h"
 #include "platform/kernel.h"
+#include "platform/window/events.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"
 #include "screens/module1.h"
@@ -116,7 +116,7 @@ private:
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
-    platform::Replace<std::function<void(int)>> sleep_{platform::Kernel().sleep, [](int) {}};
+    platform::Replace<std::function<void(int)>> sleep_{platform::Pump().sleep, [](int) {}};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
 };
 

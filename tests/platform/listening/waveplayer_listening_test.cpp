@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "platform/audio_device.h"
-#include "platform/sequencer.h"
-#include "platform/waveplayer.h"
+#include "platform/sound/audio_device.h"
+#include "platform/sound/sequencer.h"
+#include "platform/sound/waveplayer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/audio_device.h"
+#include "platform/sound/audio_device.h"
 
 int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "disk", 0);

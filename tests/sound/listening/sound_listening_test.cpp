@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "globals/globals.h"
-#include "platform/audio_device.h"
 #include "platform/midi_bytes.h"
-#include "platform/waveplayer.h"
+#include "platform/sound/audio_device.h"
+#include "platform/sound/waveplayer.h"
 #include "sound/listening/disk_audio.h"
 #include "sound/tx_midi.h"
 #include "sound/tx_wav.h"

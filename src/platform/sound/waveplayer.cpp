@@ -1,11 +1,11 @@
-#include "platform/waveplayer.h"
+#include "platform/sound/waveplayer.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <string>
 
 #include "media/media_gate.h"
-#include "platform/audio_device.h"
+#include "platform/sound/audio_device.h"
 
 namespace platform {
 namespace {

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/control_spec.h"
-#include "platform/controls.h"
 #include "platform/types.h"
+#include "platform/window/control_spec.h"
+#include "platform/window/controls.h"
 
 namespace platform {
 

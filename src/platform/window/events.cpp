@@ -1,4 +1,4 @@
-#include "platform/events.h"
+#include "platform/window/events.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 namespace platform {
@@ -51,6 +52,11 @@ void RealWaitForFrame() {
         RealWaitForEvents();
 }
 
+void RealSleep(int milliseconds) {
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
 }  // namespace
 
 void FlushRepaints() {
@@ -69,7 +75,7 @@ void RunLater(int milliseconds, std::function<void()> work) {
 }
 
 PumpCalls& Pump() {
-    static PumpCalls calls{ProcessPendingEvents, RealWaitForEvents, RealWaitForFrame};
+    static PumpCalls calls{ProcessPendingEvents, RealWaitForEvents, RealWaitForFrame, RealSleep};
     return calls;
 }
 
@@ -81,6 +87,11 @@ void WaitForEvents() {
 }
 void WaitForFrame() {
     Pump().wait_for_frame();
+}
+void Sleep(int milliseconds) {
+    // The thread handles no events while it sleeps: whatever changed must be on screen first.
+    FlushRepaints();
+    Pump().sleep(milliseconds);
 }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/display_check.h"
+#include "platform/window/display_check.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/forms.h"
+#include "platform/window/forms.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -15,10 +15,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/events.h"
-#include "platform/keys.h"
-#include "platform/pictures.h"
-#include "platform/spots.h"
+#include "platform/window/events.h"
+#include "platform/window/pictures.h"
+#include "platform/window/qt_keys.h"
+#include "platform/window/spots.h"
 
 namespace platform {
 

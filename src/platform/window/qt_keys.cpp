@@ -1,4 +1,4 @@
-#include "platform/keys.h"
+#include "platform/window/qt_keys.h"
 
 namespace platform {
 

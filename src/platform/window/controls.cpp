@@ -1,4 +1,4 @@
-#include "platform/controls.h"
+#include "platform/window/controls.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -14,8 +14,8 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/keys.h"
-#include "platform/spots.h"
+#include "platform/window/qt_keys.h"
+#include "platform/window/spots.h"
 
 namespace platform {
 

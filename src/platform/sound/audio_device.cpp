@@ -1,4 +1,4 @@
-#include "platform/audio_device.h"
+#include "platform/sound/audio_device.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

@@ -1,4 +1,4 @@
-#include "platform/pictures.h"
+#include "platform/window/pictures.h"
 
 #include <QImage>
 #include <QString>

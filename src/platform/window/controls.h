@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/control_spec.h"
-#include "platform/pictures.h"
 #include "platform/types.h"
+#include "platform/window/control_spec.h"
+#include "platform/window/pictures.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "platform/spots.h"
+#include "platform/window/spots.h"
 
 #include <QEvent>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/sequencer.h"
+#include "platform/sound/sequencer.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "media/media_gate.h"
-#include "platform/audio_device.h"
+#include "platform/sound/audio_device.h"
 
 namespace platform {
 namespace {
