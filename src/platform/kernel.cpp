@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <random>
 
-#include "platform/window/events.h"
 
 namespace platform {
 namespace {
