@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <random>
 
-
 namespace platform {
 namespace {
 
