@@ -30,13 +30,12 @@ void Form1::Locate(Integer X, Integer Y, Integer Mode, Integer Param) {
             image.SetVisible(false);
             return;
         }
-        // The image stands on the cell's lower grid line and reaches 200 twips into the cell above.
-        image.Move(CellSize * X + 105, CellSize * Y);
+        image.Move(PieceLeft(X), PieceTop(Y));
         image.SetVisible(true);
         return;
     }
     if (Param == ShowMarker) {
-        Shape1().Move(CellSize * X + 130, CellSize * Y);
+        Shape1().Move(CellLeft(X) + MarkerInset, PieceTop(Y));
         Shape1().SetVisible(true);
     } else {
         Shape1().SetVisible(false);

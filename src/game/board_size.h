@@ -24,4 +24,16 @@ constexpr int CellTop(int y) {
     return BoardTop + CellSize * y;
 }
 
+// A piece's picture stands on its cell's lower grid line, a little right of the cell's left
+// line, and reaches into the cell above; the selection marker stands at the same height.
+inline constexpr int PieceInset = 5;
+inline constexpr int PieceRise = 200;
+inline constexpr int MarkerInset = 30;
+constexpr int PieceLeft(int x) {
+    return CellLeft(x) + PieceInset;
+}
+constexpr int PieceTop(int y) {
+    return CellTop(y) - PieceRise;
+}
+
 }  // namespace game

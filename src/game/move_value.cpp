@@ -17,8 +17,9 @@ constexpr int StepPause = 20;    // milliseconds per step
 }  // namespace
 
 void Form1::PrintMoveValue(Integer XX, Integer YY, Integer V) {
-    const int left = 400 * XX + 200;
-    const int top = 400 * YY - 400;
+    // The value starts a quarter cell in from the cell's left line and a cell above the piece's top.
+    const int left = CellLeft(XX) + CellSize / 4;
+    const int top = PieceTop(YY) - CellSize;
     platform::Label& label = lblMV();
     label.SetForeColor(platform::RGB(0, 0, 0));
     char caption[8];
@@ -36,10 +37,11 @@ void Form1::PrintMoveValue(Integer XX, Integer YY, Integer V) {
         platform::Sleep(StepPause);
     };
     // The middle height is used twice, so the number rests there, white, for two steps.
+    const int middle = top - Rise * (StepsPerPass - 1);
     for (int k = 0; k < StepsPerPass; ++k)
         step(top - Rise * k, Brightening);
     for (int k = 0; k < StepsPerPass; ++k)
-        step(top - 200 - Rise * k, -Brightening);
+        step(middle - Rise * k, -Brightening);
 
     label.SetVisible(false);
     label.Refresh();

@@ -1,5 +1,7 @@
 #include "game/rules.h"
 
+#include <optional>
+
 #include "platform/kernel.h"
 
 namespace game {
@@ -22,6 +24,44 @@ void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view) {
             view.PlayWav("zam4.wav");
         }
     }
+}
+
+// Where the player's piece n lands in direction I, or nothing when the move is refused.
+// Only the player's own pieces block a move.
+std::optional<Cell> PlayerTarget(const GameState& s, Integer n, Integer I) {
+    const Integer x = s.PieceX(n, PlayerSide);
+    const Integer y = s.PieceY(n, PlayerSide);
+    const Integer v = s.MoveValues(x, y);
+    Cell to{x, y};
+    switch (I) {
+    case MoveUp:
+        // The top edge never refuses: a piece that reaches or passes row 0 stops there,
+        // and nothing of the player's ever stays on row 0 to block it.
+        if (y <= v)
+            return Cell{x, 0};
+        to.y = static_cast<Integer>(y - v);
+        break;
+    case MoveRight:
+        if (x >= Columns - v)
+            return std::nullopt;
+        to.x = static_cast<Integer>(x + v);
+        break;
+    case MoveDown:
+        if (y > Rows - 1 - v)
+            return std::nullopt;
+        to.y = static_cast<Integer>(y + v);
+        break;
+    case MoveLeft:
+        if (x < v)
+            return std::nullopt;
+        to.x = static_cast<Integer>(x - v);
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (s.Kcheck(to.x, to.y) == CellPlayer)
+        return std::nullopt;
+    return to;
 }
 
 }  // namespace
@@ -55,44 +95,12 @@ bool MoveYourChr(GameState& s, Integer I, MoveView& view) {
     // Never move a piece that is not on the board: its cell would lie outside the board's arrays.
     if (n < 0 || n >= PiecesPerSide || !s.OnBoard(n, PlayerSide))
         return false;
-    const Integer x = s.PieceX(n, PlayerSide);
-    const Integer y = s.PieceY(n, PlayerSide);
-    const Integer v = s.MoveValues(x, y);
-
-    // Only the player's own pieces block a move.
-    switch (I) {
-    case MoveUp:
-        // The top edge never refuses: a piece that reaches or passes row 0 stops there,
-        // and nothing of the player's ever stays on row 0 to block it.
-        if (y > v) {
-            if (s.Kcheck(x, y - v) == CellPlayer)
-                return false;
-            s.PieceY(n, PlayerSide) = y - v;
-        } else {
-            s.PieceY(n, PlayerSide) = 0;
-        }
-        break;
-    case MoveRight:
-        if (x >= Columns - v || s.Kcheck(x + v, y) == CellPlayer)
-            return false;
-        s.PieceX(n, PlayerSide) = x + v;
-        break;
-    case MoveDown:
-        if (y > Rows - 1 - v || s.Kcheck(x, y + v) == CellPlayer)
-            return false;
-        s.PieceY(n, PlayerSide) = y + v;
-        break;
-    case MoveLeft:
-        if (x < v || s.Kcheck(x - v, y) == CellPlayer)
-            return false;
-        s.PieceX(n, PlayerSide) = x - v;
-        break;
-    default:
+    const std::optional<Cell> to = PlayerTarget(s, n, I);
+    if (!to)
         return false;
-    }
-
-    const Integer nx = s.PieceX(n, PlayerSide);
-    const Integer ny = s.PieceY(n, PlayerSide);
+    const auto [nx, ny] = *to;
+    s.PieceX(n, PlayerSide) = nx;
+    s.PieceY(n, PlayerSide) = ny;
     view.Locate(0, 0, MarkerMode, HideMarker);
     view.PlayWav("zam1.wav");
     CaptureOn(s, nx, ny, ComputerSide, view);
