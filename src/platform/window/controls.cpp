@@ -1,15 +1,11 @@
 #include "platform/window/controls.h"
 
 #include <QAccessible>
-#include <QKeyEvent>
 #include <QPainter>
-#include <QPushButton>
-#include <QRadioButton>
 #include <algorithm>
 #include <cmath>
 
 #include "platform/window/accessible.h"
-#include "platform/window/qt_keys.h"
 
 namespace platform {
 
@@ -17,18 +13,8 @@ int TwipsToPixels(int twips) {
     return static_cast<int>(std::lround(twips / static_cast<double>(TwipsPerPixel)));
 }
 
-namespace {
-
 QColor ToQColor(Rgb c) {
     return QColor(c.r, c.g, c.b);
-}
-
-QString ColourCss(Rgb c) {
-    return QStringLiteral("rgb(%1,%2,%3)").arg(c.r).arg(c.g).arg(c.b);
-}
-
-QString TextOf(const char* text) {
-    return text ? QString::fromUtf8(text) : QString();
 }
 
 // Point sizes are turned into pixels at 96 dots per inch, the same scale as the
@@ -45,77 +31,12 @@ QFont FontOf(const ControlSpec& spec) {
     return font;
 }
 
-// A dotted frame just inside a control's edge: it has the keyboard focus.
-void DrawFocusFrame(QWidget& widget, const QColor& colour) {
-    QPainter painter(&widget);
-    painter.setPen(QPen(colour, 1, Qt::DotLine));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(widget.rect().adjusted(0, 0, -1, -1));
-}
-
-class PictureBoxWidget : public QWidget {
-public:
-    using QWidget::QWidget;
-    Picture picture;
-    std::function<void(int, int)> key_down;
-    bool keeps_focus = false;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        if (!picture.isNull())
-            painter.drawPixmap(QRect(QPoint(0, 0), picture.size() / picture.devicePixelRatio()), picture);
-        painter.end();
-        // The game window's box always holds the focus; elsewhere the player walks it with Tab.
-        if (hasFocus() && !keeps_focus)
-            DrawFocusFrame(*this, QColor(224, 224, 224));
-    }
-    void keyPressEvent(QKeyEvent* event) override {
-        if (key_down)
-            key_down(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
-    }
-    void mousePressEvent(QMouseEvent*) override { setFocus(Qt::MouseFocusReason); }
-    void focusInEvent(QFocusEvent*) override { update(); }
-    void focusOutEvent(QFocusEvent*) override { update(); }
-    // On the game window every key, Tab too, belongs to the game.
-    bool focusNextPrevChild(bool next) override {
-        return keeps_focus ? false : QWidget::focusNextPrevChild(next);
-    }
-};
-
-// An option button that is a tab stop of its own, as the layout's tab order has it, and
-// that is chosen when the keyboard brings the focus to it; the arrow keys move the
-// choice within the group.
-class OptionWidget : public QRadioButton {
-public:
-    using QRadioButton::QRadioButton;
-
-protected:
-    void focusInEvent(QFocusEvent* event) override {
-        QRadioButton::focusInEvent(event);
-        // Qt leaves only the focused button of a group in the tab chain; keep them all.
-        for (auto* sibling : parentWidget()->findChildren<OptionWidget*>(Qt::FindDirectChildrenOnly))
-            sibling->setFocusPolicy(Qt::StrongFocus);
-        if ((event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) &&
-            !isChecked())
-            click();
-    }
-    void paintEvent(QPaintEvent* event) override {
-        QRadioButton::paintEvent(event);
-        if (hasFocus())
-            DrawFocusFrame(*this, palette().color(QPalette::WindowText));
-    }
-};
-
-}  // namespace
-
 // ---- Control ---------------------------------------------------------------
 
 Control::Control(const ControlSpec& spec)
     : left_(spec.left), top_(spec.top), width_(spec.width), height_(spec.height), name_(spec.name),
-      index_(spec.index), visible_(spec.visible), accessible_name_(TextOf(spec.accessible_name)),
-      accessible_description_(TextOf(spec.accessible_description)) {}
+      index_(spec.index), visible_(spec.visible), accessible_name_(QString::fromUtf8(spec.accessible_name)),
+      accessible_description_(QString::fromUtf8(spec.accessible_description)) {}
 
 Control::Control(const ControlSpec& spec, QWidget* surface) : Control(spec) {
     surface_ = surface;
@@ -290,81 +211,11 @@ void Image::SetPicture(const Picture& picture) {
     Repaint(was);
 }
 
-// ---- PictureBox ------------------------------------------------------------
-
-PictureBox::PictureBox(QWidget* parent, const ControlSpec& spec)
-    : Control(spec), picture_(LoadPicture(spec.picture)) {
-    auto* box = new PictureBoxWidget(parent);
-    box->picture = picture_;
-    box->keeps_focus = spec.keeps_focus;
-    box->setFocusPolicy(Qt::StrongFocus);
-    box->setAutoFillBackground(true);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, ToQColor(spec.back.value_or(Rgb{})));
-    box->setPalette(palette);
-    box->key_down = [this](int key, int shift) {
-        if (on_key_down)
-            on_key_down(key, shift);
-    };
-    Attach(box);
-}
-
-// ---- CommandButton ---------------------------------------------------------
-
-CommandButton::CommandButton(QWidget* parent, const ControlSpec& spec)
-    : Control(spec), caption_(spec.caption ? spec.caption : "") {
-    auto* button = new QPushButton(QString::fromStdString(caption_), parent);
-    button->setFont(FontOf(spec));
-    if (spec.back) {
-        button->setStyleSheet(
-            QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3; }"
-                           "QPushButton:pressed { border: 2px inset %3; }"
-                           "QPushButton:focus { border: 1px dashed rgb(255,255,255); }")
-                .arg(ColourCss(*spec.back), ColourCss(spec.fore.value_or(Rgb{})),
-                     ColourCss(RGB(spec.back->r + 64, spec.back->g + 64, spec.back->b + 64))));
-    }
-    button->setFocusPolicy(Qt::TabFocus);
-    QObject::connect(button, &QPushButton::clicked, button, [this] {
-        if (on_click)
-            on_click();
-    });
-    Attach(button);
-}
-
-// ---- OptionButton ----------------------------------------------------------
-
-OptionButton::OptionButton(QWidget* parent, const ControlSpec& spec)
-    : Control(spec), caption_(spec.caption ? spec.caption : "") {
-    auto* button = new OptionWidget(QString::fromStdString(caption_), parent);
-    button->setFont(FontOf(spec));
-    button->setChecked(spec.selected);
-    button->setAutoFillBackground(spec.back.has_value());
-    QPalette palette = button->palette();
-    // A button fills its background with the Button role, not Window: set both.
-    if (spec.back) {
-        palette.setColor(QPalette::Window, ToQColor(*spec.back));
-        palette.setColor(QPalette::Button, ToQColor(*spec.back));
-    }
-    palette.setColor(QPalette::WindowText, ToQColor(spec.fore.value_or(Rgb{})));
-    button->setPalette(palette);
-    Attach(button);
-}
-
-bool OptionButton::Value() const {
-    auto* button = static_cast<QRadioButton*>(Widget());
-    return button && button->isChecked();
-}
-
 // ---- LineSegment and Shape -------------------------------------------------
 
 LineSegment::LineSegment(QWidget* parent, const ControlSpec& spec)
     : Control(spec, parent), from_(TwipsToPixels(spec.x1), TwipsToPixels(spec.y1)),
-      to_(TwipsToPixels(spec.x2), TwipsToPixels(spec.y2)), colour_(spec.fore.value_or(Rgb{})) {
-    left_ = std::min(spec.x1, spec.x2);
-    top_ = std::min(spec.y1, spec.y2);
-    width_ = std::abs(spec.x2 - spec.x1);
-    height_ = std::abs(spec.y2 - spec.y1);
-}
+      to_(TwipsToPixels(spec.x2), TwipsToPixels(spec.y2)), colour_(spec.fore.value_or(Rgb{})) {}
 
 QRect LineSegment::PixelRect() const {
     return QRect(QPoint(std::min(from_.x(), to_.x()), std::min(from_.y(), to_.y())),
@@ -388,27 +239,23 @@ void Shape::Paint(QPainter& painter) const {
 
 // ---- Timer -----------------------------------------------------------------
 
-Timer::Timer(const ControlSpec& spec) : Control(spec), timer_(std::make_unique<QTimer>()) {
+Timer::Timer(const ControlSpec& spec) : Control(spec) {
     // Qt's default coarse timers may tick 5 % late; the music keeper's promise of a
     // restart within its interval needs the interval kept.
-    timer_->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] {
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
         if (on_timer)
             on_timer();
     });
     SetInterval(spec.interval);
 }
 
-Timer::~Timer() {
-    timer_->stop();
-}
-
 void Timer::SetInterval(int milliseconds) {
     interval_ = milliseconds;
     if (milliseconds > 0)
-        timer_->start(milliseconds);
+        timer_.start(milliseconds);
     else
-        timer_->stop();
+        timer_.stop();
 }
 
 // ---- Factory ---------------------------------------------------------------

@@ -1,8 +1,6 @@
 #pragma once
-// The controls a window is built from. Each keeps its geometry in twips exactly as the
-// game set it and rounds to pixels only where it shows. Picture boxes, command buttons
-// and option buttons are Qt widgets of their own; images, labels, lines and shapes are
-// windowless: the window paints them on its own surface, below every widget.
+// The controls a window is built from, their geometry in twips as the game set it. Picture
+// boxes and buttons are Qt widgets; the window paints the others itself, below every widget.
 
 #include <QFont>
 #include <QPointer>
@@ -23,6 +21,9 @@ class QAccessibleInterface;
 namespace platform {
 
 int TwipsToPixels(int twips);
+QColor ToQColor(Rgb colour);
+// The font a control's spec asks for, its size in pixels at 96 dots per inch.
+QFont FontOf(const ControlSpec& spec);
 
 class Control {
 public:
@@ -37,7 +38,6 @@ public:
     int Left() const { return left_; }
     int Top() const { return top_; }
     int Width() const { return width_; }
-    int Height() const { return height_; }
     void SetTop(int twips);
     void Move(int left, int top);
 
@@ -53,11 +53,9 @@ public:
     // The pixels of its window that the control covers.
     virtual QRect PixelRect() const;
 
-    // What a screen reader is told of the control.
     const QString& AccessibleName() const { return accessible_name_; }
     const QString& AccessibleDescription() const { return accessible_description_; }
-    // A windowless control's own interface for a screen reader; none for a widget or a control
-    // with nothing to tell. It lives as long as the control.
+    // A windowless control's interface for a screen reader, if it has anything to tell.
     QAccessibleInterface* Accessible();
 
     // A windowless control paints itself on its window, within InkRect.
@@ -66,9 +64,7 @@ public:
     virtual void Paint(QPainter&) const {}
 
 protected:
-    // A windowless control on the given window.
-    Control(const ControlSpec& spec, QWidget* surface);
-    // Takes the widget that shows this control and places it as the spec says.
+    Control(const ControlSpec& spec, QWidget* surface);  // windowless, on that window
     void Attach(QWidget* widget);
     // Repaints where a windowless control was shown and where it shows now.
     void Repaint(const QRect& was);
@@ -112,8 +108,7 @@ private:
     Rgb fore_;
     std::optional<Rgb> back_;
     mutable int text_pixels_ = -1;  // the caption's width, once measured
-    // The caption as painted, kept: the result banner jitters on every frame of the end's dance.
-    mutable QPixmap picture_;
+    mutable QPixmap picture_;       // kept: the result banner jitters on every frame at the end
     mutable bool picture_stale_ = true;
 };
 
@@ -156,23 +151,14 @@ private:
 class CommandButton : public Control {
 public:
     CommandButton(QWidget* parent, const ControlSpec& spec);
-    const std::string& Caption() const { return caption_; }
-
     std::function<void()> on_click;
-
-private:
-    std::string caption_;
 };
 
 // One of a group of exclusive choices; the buttons of one window form one group.
 class OptionButton : public Control {
 public:
     OptionButton(QWidget* parent, const ControlSpec& spec);
-    const std::string& Caption() const { return caption_; }
     bool Value() const;
-
-private:
-    std::string caption_;
 };
 
 // A straight one-pixel line segment between two points.
@@ -201,7 +187,6 @@ private:
 class Timer : public Control {
 public:
     explicit Timer(const ControlSpec& spec);
-    ~Timer() override;
     int Interval() const { return interval_; }
     void SetInterval(int milliseconds);
 
@@ -209,7 +194,7 @@ public:
 
 private:
     int interval_ = 0;
-    std::unique_ptr<QTimer> timer_;
+    QTimer timer_;
 };
 
 std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec);
