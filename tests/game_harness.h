@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "clicks.h"
 #include "fixtures.h"
 #include "game/form1.h"
 #include "platform/keys.h"
@@ -35,11 +36,10 @@ public:
 
     // Inputs as a player gives them.
     static Step ClickPiece(int index) {
-        return [index](game::Form1& f) { QTest::mouseClick(f.Image1(index).Widget(), Qt::LeftButton); };
+        return [index](game::Form1& f) { testing_support::Click(f, f.Image1(index)); };
     }
     static Step ClickDirection(int direction) {
-        return
-            [direction](game::Form1& f) { QTest::mouseClick(f.Image2(direction).Widget(), Qt::LeftButton); };
+        return [direction](game::Form1& f) { testing_support::Click(f, f.Image2(direction)); };
     }
     static Step Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         return [key, modifiers](game::Form1& f) { QTest::keyClick(f.Picture1().Widget(), key, modifiers); };

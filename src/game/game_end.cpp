@@ -25,13 +25,6 @@ void Form1::GameEnd() {
     // The music keeper has stopped, so the fanfare plays once.
     sound::PlayMidi("endzam.mid");
 
-    // Seventeen widgets moved on every frame would cost more than the whole dance: the
-    // window draws the pieces and the banner on its own surface instead, in the same order
-    // as before, the banner on top.
-    for (int n = 0; n < 2 * PiecesPerSide; ++n)
-        Image1(n).SetDrawnByWindow(true);
-    lblWinorLose().SetDrawnByWindow(true);
-
     EndLoop = platform::True;
     Integer k = 0;
     auto pass = [&] {

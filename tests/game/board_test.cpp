@@ -1,6 +1,7 @@
 // Setting up a game and the board primitives, on a loaded game window with a
 // scripted random generator.
 
+#include <QImage>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -119,30 +120,29 @@ TEST_F(BoardTest, LocateHidesPiecesAndMovesTheMarkerWithoutRecordingPositions) {
 }
 
 TEST_F(BoardTest, GridHasFifteenRowLinesAndSeventeenColumnLines) {
-    const auto& lines = form.DrawnLines();
-    ASSERT_EQ(lines.size(), 32u);
-    int horizontal = 0, vertical = 0;
-    for (const auto& line : lines) {
-        EXPECT_EQ(line.colour, platform::RGB(0, 100, 150));
-        if (line.y1 == line.y2) {
-            ++horizontal;
-            EXPECT_EQ(line.x1, 100);
-            EXPECT_EQ(line.x2, 6500);
-            EXPECT_EQ((line.y1 - 200) % 400, 0);
-        } else {
-            ++vertical;
-            EXPECT_EQ(line.x1, line.x2);
-            EXPECT_EQ(line.y1, 200);
-            EXPECT_EQ(line.y2, 5800);
-            EXPECT_EQ((line.x1 - 100) % 400, 0);
-        }
+    for (int i = 0; i < 32; ++i)
+        form.Image1(i).SetVisible(false);
+    const QImage board = form.Window()->grab().toImage();
+    const QColor grid(0, 100, 150), black(0, 0, 0);
+    // Rows from 200 to 5800 twips and columns from 100 to 6500, every 400: 15 row lines and 17 column lines.
+    auto line_at = [](int twips) { return platform::TwipsToPixels(twips); };
+    int rows = 0, columns = 0;
+    for (int y = 0; y < board.height(); ++y)
+        rows += board.pixelColor(line_at(300), y) == grid;
+    for (int x = 0; x < board.width(); ++x)
+        columns += board.pixelColor(x, line_at(400)) == grid;
+    EXPECT_EQ(rows, 15);
+    EXPECT_EQ(columns, 17);
+    for (int k = 0; k < 15; ++k) {
+        EXPECT_EQ(board.pixelColor(line_at(100), line_at(200 + 400 * k)), grid) << "row line " << k;
+        EXPECT_EQ(board.pixelColor(line_at(6500), line_at(200 + 400 * k)), grid) << "row line " << k;
+        EXPECT_EQ(board.pixelColor(line_at(6500) + 1, line_at(200 + 400 * k)), black) << "row line " << k;
     }
-    EXPECT_EQ(horizontal, 15);
-    EXPECT_EQ(vertical, 17);
-    EXPECT_EQ(lines.front().y1, 200);
-    EXPECT_EQ(lines[14].y1, 5800);
-    EXPECT_EQ(lines[15].x1, 100);
-    EXPECT_EQ(lines.back().x1, 6500);
+    for (int k = 0; k < 17; ++k) {
+        EXPECT_EQ(board.pixelColor(line_at(100 + 400 * k), line_at(200)), grid) << "column line " << k;
+        EXPECT_EQ(board.pixelColor(line_at(100 + 400 * k), line_at(5800)), grid) << "column line " << k;
+        EXPECT_EQ(board.pixelColor(line_at(100 + 400 * k), line_at(5800) + 1), black) << "column line " << k;
+    }
 }
 
 TEST(BoardArrays, IndexOutsideTheDeclaredExtentStopsTheProgram) {

@@ -1,15 +1,14 @@
 // The game window as a window: its layout, its life across games and its closes.
 
 #include <QAccessible>
-#include <QFontInfo>
 #include <QImage>
-#include <QLabel>
+#include <QPainter>
 #include <QScreen>
-#include <QSet>
 #include <QTest>
-#include <array>
 #include <gtest/gtest.h>
+#include <map>
 
+#include "clicks.h"
 #include "fixtures.h"
 #include "game/form1.h"
 #include "layout/form1_layout.h"
@@ -41,18 +40,18 @@ TEST_F(Form1WindowTest, WindowAndControlsFollowTheLayoutInPixels) {
     // Twips stay as the layout set them; the widget is placed at the rounded pixel.
     auto& banner = form.lblWinorLose();
     EXPECT_EQ(banner.Left(), 1440);
-    EXPECT_EQ(banner.Widget()->geometry(), QRect(96, 168, 241, 49));
+    EXPECT_EQ(banner.PixelRect(), QRect(96, 168, 241, 49));
     EXPECT_EQ(form.Picture1().Widget()->geometry(), QRect(448, 16, 150, 70));
     EXPECT_EQ(form.Command1().Widget()->geometry(), QRect(544, 368, 57, 25));
-    EXPECT_EQ(form.Image2(0).Widget()->geometry(), QRect(512, 304, 16, 16));
-    EXPECT_EQ(form.Image0(1).Widget()->geometry(), QRect(472, 192, 30, 40));
+    EXPECT_EQ(form.Image2(0).PixelRect(), QRect(512, 304, 16, 16));
+    EXPECT_EQ(form.Image0(1).PixelRect(), QRect(472, 192, 30, 40));
 
     // Hidden until a game procedure shows them.
     EXPECT_FALSE(form.Command1().Visible());
     EXPECT_FALSE(form.lblWinorLose().Visible());
     EXPECT_FALSE(form.lblMV().Visible());
     EXPECT_FALSE(form.Shape1().Visible());
-    EXPECT_EQ(static_cast<QLabel*>(form.lblScore(1).Widget())->text(), "Score : 0");
+    EXPECT_EQ(form.lblScore(1).Caption(), "Score : 0");
     EXPECT_EQ(form.lblScore(2).Caption(), "ZAM");
     EXPECT_EQ(form.lblScore(0).ForeColor(), platform::RGB(0, 192, 0));
     EXPECT_EQ(form.lblScore(3).ForeColor(), platform::RGB(0, 192, 192));
@@ -71,36 +70,81 @@ TEST_F(Form1WindowTest, WindowAndControlsFollowTheLayoutInPixels) {
 
 TEST_F(Form1WindowTest, BannerAndMarkerLieAbovePiecesAndPicture1HoldsTheFocus) {
     form.Show();
-    QWidget* window = form.Window();
-    auto stacking = [&](const platform::Control& control) {
-        return window->children().indexOf(control.Widget());
-    };
-    // Qt paints later children on top.
-    EXPECT_GT(stacking(form.lblWinorLose()), stacking(form.Image1(0)));
-    EXPECT_GT(stacking(form.Shape1()), stacking(form.Image1(31)));
-    EXPECT_GT(stacking(form.Image1(0)), stacking(form.Image1(31)));
-    EXPECT_EQ(window->focusWidget(), form.Picture1().Widget());
+    EXPECT_EQ(form.Window()->focusWidget(), form.Picture1().Widget());
+    // The first of the table lies on top: a click where two pieces overlap goes to that one.
+    form.Image1(31).Move(form.Image1(0).Left(), form.Image1(0).Top());
+    testing_support::Click(form, form.Image1(31));
+    EXPECT_EQ(form.Phase, 1) << "the player's piece 1, on top, is chosen";
+    EXPECT_EQ(form.Selected, 0);
+    // The marker lies over the chosen piece: its outline shows over the piece's own pixels.
+    ASSERT_TRUE(form.Shape1().Visible());
+    const QImage shot = form.Window()->grab().toImage();
+    const QImage piece = form.Image1(0).GetPicture().toImage();
+    const QRect marker = form.Shape1().PixelRect();
+    const QPoint corner = form.Image1(0).PixelRect().topLeft();
+    int over_piece = 0;
+    for (int y = marker.top(); y <= marker.bottom(); ++y) {
+        for (int x : {marker.left(), marker.left() + 1, marker.right() - 1, marker.right()}) {
+            const QPoint own = QPoint(x, y) - corner;
+            if (piece.rect().contains(own) && qAlpha(piece.pixel(own)) == 255) {
+                ++over_piece;
+                EXPECT_EQ(shot.pixelColor(x, y), QColor(192, 64, 0)) << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GE(over_piece, 10);
+}
+
+// The window's children as a screen reader is given them, by name; some names come twice.
+std::multimap<QString, QAccessibleInterface*> AccessibleChildren(QWidget* window) {
+    QAccessibleInterface* form = QAccessible::queryAccessibleInterface(window);
+    std::multimap<QString, QAccessibleInterface*> children;
+    for (int i = 0; form && i < form->childCount(); ++i) {
+        QAccessibleInterface* child = form->child(i);
+        EXPECT_EQ(form->indexOfChild(child), i);
+        EXPECT_EQ(child->parent(), form);
+        children.emplace(child->text(QAccessible::Name), child);
+    }
+    return children;
 }
 
 TEST_F(Form1WindowTest, AScreenReaderCanTellEveryControlAPlayerUsesApart) {
     form.Show();
+    form.Image1(31).SetVisible(false);
+    auto children = AccessibleChildren(form.Window());
     QStringList names;
-    for (int i = 0; i < 32; ++i)
-        names << form.Image1(i).Widget()->accessibleName();
-    for (int d = 0; d < 4; ++d)
-        names << form.Image2(d).Widget()->accessibleName();
-    names << form.Command1().Widget()->accessibleName() << form.lblScore(1).Widget()->accessibleName()
-          << form.lblScore(3).Widget()->accessibleName() << form.Picture1().Widget()->accessibleName();
-    EXPECT_EQ(names.size(), QSet<QString>(names.begin(), names.end()).size())
-        << names.join(", ").toStdString();
-    EXPECT_FALSE(names.contains(QString()));
-    EXPECT_EQ(names[0], "Your piece 1");
-    EXPECT_EQ(names[31], "ZAM's piece 16");
-    EXPECT_EQ(names[32], "Move up");
-    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(form.Image2(3).Widget());
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->role(), QAccessible::Button) << "the direction triangles are buttons";
-    EXPECT_EQ(button->text(QAccessible::Name), "Move left");
+    for (int i = 1; i <= 16; ++i)
+        names << QStringLiteral("Your piece %1").arg(i) << QStringLiteral("ZAM's piece %1").arg(i);
+    names << "Move up"
+          << "Move right"
+          << "Move down"
+          << "Move left"
+          << "OK"
+          << "Your score"
+          << "ZAM's score"
+          << "ZAM";
+    for (const QString& name : names)
+        EXPECT_EQ(children.count(name), name == "ZAM" ? 2u : 1u) << name.toStdString() << ", the label too";
+    EXPECT_FALSE(children.count(QString())) << "every child has a name";
+    auto child = [&](const char* name) { return children.find(name)->second; };
+    QAccessibleInterface* left = child("Move left");
+    ASSERT_NE(left, nullptr);
+    EXPECT_EQ(left->role(), QAccessible::Button) << "the direction triangles are buttons";
+    const QRect box = form.Image2(3).PixelRect();
+    EXPECT_EQ(left->rect(), QRect(form.Window()->mapToGlobal(box.topLeft()), box.size()));
+    const QPoint middle = left->rect().center();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.Window())->childAt(middle.x(), middle.y()), left);
+    EXPECT_EQ(child("Your piece 1")->text(QAccessible::Description),
+              "Click to choose this piece, then give a direction");
+    EXPECT_FALSE(child("Your piece 1")->state().invisible);
+    EXPECT_TRUE(child("ZAM's piece 16")->state().invisible) << "a hidden piece";
+    EXPECT_TRUE(child("Result")->state().invisible);
+    QAccessibleInterface* score = child("Your score");
+    EXPECT_EQ(score->role(), QAccessible::StaticText);
+    form.lblScore(1).SetCaption("Score : 12");
+    EXPECT_EQ(score->text(QAccessible::Value), "Score : 12") << "the score itself";
+    EXPECT_EQ(child("You")->role(), QAccessible::StaticText) << "a label without a name of its own";
+    EXPECT_EQ(child("OK")->role(), QAccessible::Button);
 }
 
 TEST_F(Form1WindowTest, ArrowKeysReachPicture1WithTheirCodesAndShiftState) {
@@ -146,7 +190,17 @@ TEST_F(Form1WindowTest, UnloadDestroysControlsButKeepsTheGameState) {
     EXPECT_EQ(form.Shape1().Left(), 7200);
     EXPECT_EQ(form.Score(0), 0);
     EXPECT_EQ(form.PieceX(3, 0), 3);
-    EXPECT_EQ(form.DrawnLines().size(), 32u) << "one grid per game, not one more per game";
+}
+
+TEST_F(Form1WindowTest, WhatWasDrawnOnTheWindowGoesWithIt) {
+    form.Show();
+    form.DrawLine(100, 3100, 6500, 3100, platform::RGB(255, 0, 0));
+    EXPECT_EQ(form.Window()->grab().toImage().pixelColor(200, 207), QColor(255, 0, 0));
+    form.Unload();
+    form.Show();
+    const QImage shot = form.Window()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(200, 207), QColor(0, 0, 0)) << "the next showing starts from the layout";
+    EXPECT_EQ(shot.pixelColor(200, 200), QColor(0, 100, 150)) << "with the new game's grid";
 }
 
 TEST_F(Form1WindowTest, CloseByTheUserEndsTheProgramAndUnloadsTheWindow) {
@@ -160,35 +214,43 @@ TEST_F(Form1WindowTest, CloseByTheUserEndsTheProgramAndUnloadsTheWindow) {
 TEST_F(Form1WindowTest, ScoreLabelsFitTheirBoxesInLiberationSansUpToTheHighestScore) {
     form.Show();
     for (int i = 0; i < 4; ++i) {
-        QWidget* label = form.lblScore(i).Widget();
-        EXPECT_EQ(QFontInfo(label->font()).family(), "Liberation Sans");
+        auto& label = form.lblScore(i);
         // 16 arrivals and 16 captures: no score is wider than 96.
         for (const char* caption : {"Score : 96", "Score : 88", "You", "ZAM"}) {
-            form.lblScore(i).SetCaption(caption);
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(caption), platform::TwipsToPixels(1095))
-                << caption;
-            EXPECT_EQ(label->width(), platform::TwipsToPixels(1095)) << caption << " keeps the layout's box";
+            label.SetCaption(caption);
+            const QRect box = label.PixelRect();
+            EXPECT_EQ(box.width(), platform::TwipsToPixels(1095)) << caption << " keeps the layout's box";
+            // The caption's ink, on the label's rows from its left edge on, stays inside its box.
+            label.SetVisible(false);
+            const QImage without = form.Window()->grab().toImage();
+            label.SetVisible(true);
+            const QImage with = form.Window()->grab().toImage();
+            int inside = 0, outside = 0;
+            for (int y = box.top(); y <= box.bottom(); ++y) {
+                for (int x = box.left(); x < with.width(); ++x) {
+                    if (with.pixel(x, y) != without.pixel(x, y) && with.pixel(x, y) != qRgb(0, 0, 0))
+                        ++(box.contains(x, y) ? inside : outside);
+                }
+            }
+            EXPECT_GT(inside, 20) << caption;
+            EXPECT_EQ(outside, 0) << caption;
         }
     }
 }
 
 // A piece covers only its own pixels: in the rest of its box the board and the grid
-// lines behind it show, on both home rows, where the grid runs through every box. So
-// too when the window draws the pieces itself, as it does while they dance at the end.
+// lines behind it show, on both home rows, where the grid runs through every box.
 TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothHomeRows) {
     form.Show();
     for (int i = 0; i < 32; ++i)
         form.Image1(i).SetVisible(false);
-    const QImage board = form.Window()->grab().toImage();
+    const QImage board = form.Window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QColor grid(0, 100, 150);
-    for (int k = 0; k < 12; ++k) {
-        const int n = std::array{0, 7, 15, 16, 23, 31}[k % 6];
-        const bool drawn_by_window = k >= 6;
-        form.Image1(n).SetDrawnByWindow(drawn_by_window);
+    for (int n : {0, 7, 15, 16, 23, 31}) {
         form.Image1(n).SetVisible(true);
         const QImage shot = form.Window()->grab().toImage();
         form.Image1(n).SetVisible(false);
-        const QRect box = form.Image1(n).Widget()->geometry();
+        const QRect box = form.Image1(n).PixelRect();
         const QImage picture = form.Image1(n).GetPicture().toImage();
         int grid_through = 0, wrong = 0;
         for (int y = 0; y < box.height(); ++y) {
@@ -199,14 +261,13 @@ TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothH
                 grid_through += !own && board.pixelColor(at) == grid;
             }
         }
-        EXPECT_EQ(wrong, 0) << "piece image " << n << (drawn_by_window ? ", drawn by the window" : "");
+        EXPECT_EQ(wrong, 0) << "piece image " << n;
         EXPECT_GE(grid_through, 20) << "the grid lines show through the box of piece image " << n;
     }
-    // Drawn by the window, a piece still lies over the one in the cell above it and over
-    // the other side's, and the result banner over them all, exactly as the widgets lie;
-    // the banner's caption may change while the window draws it. What reaches the screen
-    // is read back after each step, as the dance repaints only the spots that change: a
-    // spot left out would leave a piece behind where it was.
+    // A piece lies over the one in the cell above it and over the other side's, and the
+    // result banner over them all; the banner's caption may change meanwhile. What reaches
+    // the screen is read back after each step, as only the spots that change are
+    // repainted: a spot left out would leave a piece behind where it was.
     auto on_screen = [&] {
         platform::ProcessPendingEvents();
         return form.Window()
@@ -215,13 +276,12 @@ TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothH
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     };
-    auto overlapping = [&](bool drawn_by_window, bool banner) {
+    auto overlapping = [&](bool banner) {
         for (int n : {0, 1, 16}) {
-            form.Image1(n).SetDrawnByWindow(drawn_by_window);
             form.Image1(n).SetVisible(true);
             form.Image1(n).Move(400 * (n % 16) + 105, 400 * 9);
         }
-        form.lblWinorLose().SetDrawnByWindow(drawn_by_window);
+        form.lblWinorLose().SetCaption("You Win.");
         form.lblWinorLose().SetVisible(banner);
         form.lblWinorLose().SetTop(2400);
         on_screen();
@@ -232,15 +292,36 @@ TEST_F(Form1WindowTest, PiecesCoverOnlyTheirOwnPixelsAndTheGridStaysWholeOnBothH
         form.Image1(16).Move(400 * 7 + 205, 400 * 6 + 100);
         const QImage shot = on_screen();
         EXPECT_EQ(shot, form.Window()->grab().toImage().convertToFormat(QImage::Format_RGB32))
-            << "what reached the screen, drawn by the " << (drawn_by_window ? "window" : "widgets");
+            << "what reached the screen" << (banner ? ", with the banner" : "");
         return shot;
     };
-    const QImage widgets = overlapping(false, false);
-    EXPECT_NE(widgets, board);
-    EXPECT_EQ(overlapping(true, false), widgets);
-    const QImage banner = overlapping(false, true);
-    EXPECT_NE(banner, widgets);
-    EXPECT_EQ(overlapping(true, true), banner);
+    const QImage pieces = overlapping(false);
+    QImage expected = board;
+    {
+        QPainter painter(&expected);
+        for (int n : {16, 1, 0})
+            painter.drawPixmap(form.Image1(n).PixelRect().topLeft(), form.Image1(n).GetPicture());
+    }
+    EXPECT_EQ(pieces, expected) << "the first of the table on top";
+    const QImage with_banner = overlapping(true);
+    for (int n : {0, 1, 16})
+        form.Image1(n).SetVisible(false);
+    const QImage banner = on_screen();
+    // Where the banner's caption is solid it shows over the pieces; off its caption, the pieces show.
+    const QRgb solid = qRgb(192, 192, 0);
+    int over_pieces = 0, wrong = 0;
+    for (int y = 0; y < banner.height(); ++y) {
+        for (int x = 0; x < banner.width(); ++x) {
+            if (banner.pixel(x, y) == solid) {
+                wrong += with_banner.pixel(x, y) != solid;
+                over_pieces += pieces.pixel(x, y) != board.pixel(x, y);
+            } else if (banner.pixel(x, y) == board.pixel(x, y)) {
+                wrong += with_banner.pixel(x, y) != pieces.pixel(x, y);
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GE(over_pieces, 20) << "the banner's caption crosses the pieces";
 }
 
 TEST_F(Form1WindowTest, GridSurvivesTheWindowBeingHiddenAndShownAgain) {

@@ -319,9 +319,9 @@ private:
     // A click somewhere on the control, as the pointer would give it: where it lands
     // is decided when the click is handled, by what lies there then.
     void ClickControl(platform::Control* control, bool twice) {
-        if (!control || !control->Widget())
+        if (!control)
             return;
-        QRect box = control->Widget()->geometry();
+        const QRect box = control->PixelRect();
         if (box.isEmpty())
             return;
         Click(box.topLeft() + QPoint(Below(box.width()), Below(box.height())), twice);
@@ -434,8 +434,7 @@ private:
                 const int x = f.PieceX(n, side);
                 const int y = f.PieceY(n, side);
                 const platform::Image& image = f.Image1(game::PiecesPerSide * side + n);
-                const bool shown =
-                    image.Visible() && image.Widget() && image.Widget()->isVisibleTo(f.Window());
+                const bool shown = image.Visible();
                 if (x >= 0) {
                     ++on_board[side];
                     if (x >= game::Columns || y < 0 || y >= game::Rows) {
@@ -449,8 +448,8 @@ private:
                     Expect(image.Left() == game::CellSize * x + 105 && image.Top() == game::CellSize * y,
                            Piece(side, n) + "'s image is not at its cell (" + std::to_string(x) + ", " +
                                std::to_string(y) + ")" + at);
-                    Expect(image.Widget()->pos() == QPoint(platform::TwipsToPixels(image.Left()),
-                                                           platform::TwipsToPixels(image.Top())),
+                    Expect(image.PixelRect().topLeft() == QPoint(platform::TwipsToPixels(image.Left()),
+                                                                 platform::TwipsToPixels(image.Top())),
                            Piece(side, n) + "'s image is drawn elsewhere than its position says" + at);
                 } else {
                     Expect(x == -1, Piece(side, n) + " has column " + std::to_string(x) + at);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "clicks.h"
 #include "fixtures.h"
 #include "game/self_play.h"
 #include "game_harness.h"
@@ -77,8 +78,8 @@ Outcome PlayInTheWindow(const GoldenGame& g) {
         } else if (f.Phase == 0) {
             game::GameState trial = f;
             game::Integer direction = game::ScriptedPlayerChoice(trial);
-            QTest::mouseClick(f.Image1(trial.Selected).Widget(), Qt::LeftButton);
-            QTest::mouseClick(f.Image2(direction).Widget(), Qt::LeftButton);
+            testing_support::Click(f, f.Image1(trial.Selected));
+            testing_support::Click(f, f.Image2(direction));
         }
     };
     form.Show();

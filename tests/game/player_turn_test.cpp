@@ -6,6 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "clicks.h"
 #include "fixtures.h"
 
 namespace {
@@ -135,7 +136,7 @@ TEST_F(PlayerTurnTest, LandingOnAnEnemyOnRowZeroScoresSixAndIsSeenBeforeItLeaves
     std::vector<std::pair<bool, int>> seen;  // the image during the value display
     testing_support::RecordedSleep watching;
     PaintWatch paints(form.Window());
-    const QRect piece = form.Image1(0).Widget()->geometry();
+    const QRect piece = form.Image1(0).PixelRect();
     QRect piece_at_rest;
     bool repainted_before_the_pause = false;
     platform::Replace<std::function<void(int)>> look(platform::Pump().sleep, [&](int ms) {
@@ -143,9 +144,10 @@ TEST_F(PlayerTurnTest, LandingOnAnEnemyOnRowZeroScoresSixAndIsSeenBeforeItLeaves
         watching.pauses.push_back(ms);
         if (ms == 1000) {
             // Nothing is painted during the pause: the window must already show the piece gone.
-            repainted_before_the_pause = paints.painted.contains(piece_at_rest);
+            const QRect ink = platform::InkOf(form.Image1(0).GetPicture());
+            repainted_before_the_pause = paints.painted.contains(ink.translated(piece_at_rest.topLeft()));
         } else {
-            piece_at_rest = form.Image1(0).Widget()->geometry();
+            piece_at_rest = form.Image1(0).PixelRect();
             paints.painted = QRegion();
         }
     });
@@ -164,15 +166,15 @@ TEST_F(PlayerTurnTest, LandingOnAnEnemyOnRowZeroScoresSixAndIsSeenBeforeItLeaves
 }
 
 TEST_F(PlayerTurnTest, InputIsIgnoredOutsideItsPhase) {
-    QTest::mouseClick(form.Image1(20).Widget(), Qt::LeftButton);
+    testing_support::Click(form, form.Image1(20));
     EXPECT_EQ(form.Phase, 0) << "the computer's pieces are never chosen";
     EXPECT_FALSE(form.Shape1().Visible());
     QTest::keyClick(form.Picture1().Widget(), Qt::Key_Up);
-    QTest::mouseClick(form.Image2(game::MoveUp).Widget(), Qt::LeftButton);
+    testing_support::Click(form, form.Image2(game::MoveUp));
     EXPECT_EQ(form.PieceY(0, 0), 13) << "no direction before a piece is chosen";
 
-    QTest::mouseClick(form.Image1(2).Widget(), Qt::LeftButton);
-    QTest::mouseClick(form.Image1(7).Widget(), Qt::LeftButton);
+    testing_support::Click(form, form.Image1(2));
+    testing_support::Click(form, form.Image1(7));
     EXPECT_EQ(form.Phase, 1);
     EXPECT_EQ(form.Selected, 7) << "choosing again just moves the marker";
     EXPECT_EQ(form.Shape1().Left(), 400 * 7 + 130);
@@ -182,8 +184,8 @@ TEST_F(PlayerTurnTest, InputIsIgnoredOutsideItsPhase) {
     QTest::keyClick(form.Picture1().Widget(), Qt::Key_Up, Qt::ControlModifier);
     EXPECT_EQ(form.PieceY(7, 0), 9) << "an arrow with Ctrl held moves like the plain key";
     EXPECT_EQ(form.Phase, 2);
-    QTest::mouseClick(form.Image1(3).Widget(), Qt::LeftButton);
-    QTest::mouseClick(form.Image2(game::MoveUp).Widget(), Qt::LeftButton);
+    testing_support::Click(form, form.Image1(3));
+    testing_support::Click(form, form.Image2(game::MoveUp));
     EXPECT_EQ(form.Phase, 2) << "nothing happens during the computer's turn";
     EXPECT_EQ(form.PieceY(3, 0), 13);
 }
@@ -194,7 +196,7 @@ TEST_F(PlayerTurnTest, PiecesOffTheBoardAreNeverChosenOrMoved) {
     form.Phase = -1;
     form.TakeOffForTest(5, 0);
     form.Locate(6, 6, 0, 5);
-    QTest::mouseClick(form.Image1(5).Widget(), Qt::LeftButton);
+    testing_support::Click(form, form.Image1(5));
     EXPECT_EQ(form.Phase, -1);
     EXPECT_FALSE(form.Shape1().Visible());
     // Nor does a stale choice of a piece that has left the board move anything.

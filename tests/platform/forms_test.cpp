@@ -68,6 +68,9 @@ public:
     TestForm() : Form(TestWindow, TestControls) {}
     std::vector<std::string> log;
     bool hide_in_load = false;
+    platform::OptionButton& Option1(int index) const { return Get<platform::OptionButton>("Option1", index); }
+    platform::CommandButton& Command1() const { return Get<platform::CommandButton>("Command1"); }
+    platform::LineSegment& Line1() const { return Get<platform::LineSegment>("Line1", 1); }
 
 protected:
     void ControlsCreated() override {
@@ -119,21 +122,18 @@ TEST(Forms, AWindowHiddenByItsOwnLoadStaysHidden) {
 TEST(Forms, OptionButtonsFormOneGroupAndButtonsReportClicks) {
     TestForm form;
     form.Show();
-    auto* easy = form.Find<platform::OptionButton>("Option1", 0);
-    auto* hard = form.Find<platform::OptionButton>("Option1", 1);
-    ASSERT_TRUE(easy && hard);
+    auto* easy = &form.Option1(0);
+    auto* hard = &form.Option1(1);
     EXPECT_TRUE(easy->Value());
     QTest::mouseClick(hard->Widget(), Qt::LeftButton);
     EXPECT_TRUE(hard->Value());
     EXPECT_FALSE(easy->Value());
 
-    QTest::mouseClick(form.Find<platform::CommandButton>("Command1")->Widget(), Qt::LeftButton);
+    QTest::mouseClick(form.Command1().Widget(), Qt::LeftButton);
     EXPECT_EQ(form.log.back(), "click");
 
-    auto* line = form.Find<platform::LineSegment>("Line1", 1);
-    ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->Widget()->geometry(), QRect(133, 20, 41, 61));
-    EXPECT_EQ(form.Find<platform::Label>("Line1", 1), nullptr) << "a control is found by its kind too";
+    EXPECT_EQ(form.Line1().PixelRect(), QRect(133, 20, 41, 61));
+    EXPECT_EQ(form.FindControl("Line1", 0), nullptr) << "a control is found by its index too";
     form.Unload();
 }
 

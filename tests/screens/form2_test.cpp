@@ -33,12 +33,32 @@ TEST_F(Form2Test, ToolWindowWithTheFocusOnTheLogoAndTheWholeCreditBeforeTheIconA
     EXPECT_EQ(window->windowType(), Qt::Tool);
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8(layout::Form1Window.caption)) << "the same credit";
     EXPECT_EQ(window->focusWidget(), title.Picture1().Widget());
-    auto stacking = [&](const platform::Control& c) { return window->children().indexOf(c.Widget()); };
-    EXPECT_GT(stacking(title.Image1()), stacking(title.Label1())) << "Qt paints later children on top";
-    QWidget* credit = title.Label1().Widget();
-    EXPECT_LE(credit->x() +
-                  credit->fontMetrics().horizontalAdvance(QString::fromStdString(title.Label1().Caption())),
-              title.Image1().Widget()->x());
+    // The credit's ink ends before the note, which lies over the end of the credit's box.
+    const QRect note = title.Image1().PixelRect();
+    const QRect credit = title.Label1().PixelRect();
+    ASSERT_TRUE(credit.intersects(note));
+    title.Image1().SetVisible(false);
+    const QImage shot = window->grab().toImage();
+    int ink = 0;
+    for (int y = credit.top(); y <= credit.bottom(); ++y) {
+        for (int x = credit.left(); x <= credit.right(); ++x) {
+            if (!window->childAt(x, y) && shot.pixelColor(x, y) != QColor(0, 0, 128)) {
+                ++ink;
+                EXPECT_LT(x, note.left()) << "the credit runs under the note at " << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(ink, 50);
+    // The whole note shows over the credit's box.
+    title.Image1().SetVisible(true);
+    const QImage note_picture = title.Image1().GetPicture().toImage();
+    const QImage over = window->grab().toImage();
+    for (int y = 0; y < note.height(); ++y) {
+        for (int x = 0; x < note.width(); ++x) {
+            if (qAlpha(note_picture.pixel(x, y)) == 255)
+                EXPECT_EQ(over.pixelColor(note.topLeft() + QPoint(x, y)), note_picture.pixelColor(x, y));
+        }
+    }
 }
 
 TEST_F(Form2Test, AltSPressesStartAndEachLoadStartsAgainAtEasy) {
@@ -83,21 +103,30 @@ TEST_F(Form2Test, AScreenReaderAnnouncesEveryChoiceAndTheMusicSwitchAsPressedOrN
     EXPECT_EQ(title.Command1().Widget()->accessibleName(), "Start");
     EXPECT_EQ(title.Option1(0).Widget()->accessibleName(), "Easy");
     EXPECT_EQ(title.Option1(1).Widget()->accessibleName(), "Hard");
-    QAccessibleInterface* music = QAccessible::queryAccessibleInterface(title.Image1().Widget());
+    auto child_named = [&](const QString& name) -> QAccessibleInterface* {
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(title.Window());
+        for (int i = 0; i < window->childCount(); ++i) {
+            if (window->child(i)->text(QAccessible::Name) == name)
+                return window->child(i);
+        }
+        return nullptr;
+    };
+    QAccessibleInterface* music = child_named("Music");
     ASSERT_NE(music, nullptr);
     EXPECT_EQ(music->role(), QAccessible::Button) << "a button that can be pressed or not: a toggle";
     EXPECT_EQ(music->text(QAccessible::Name), "Music");
     EXPECT_TRUE(music->state().checkable);
     EXPECT_TRUE(music->state().checked) << "the music is on";
     const qint64 picture = title.Image1().GetPicture().cacheKey();
-    QTest::mouseClick(title.Image1().Widget(), Qt::LeftButton);
+    testing_support::Click(title, title.Image1());
     EXPECT_FALSE(music->state().checked) << "switched off";
     EXPECT_EQ(title.Image1().GetPicture().cacheKey(), picture) << "the icon itself does not change";
 
     // The next showing tells the state the switch was left in.
     title.Unload();
     title.Show();
-    music = QAccessible::queryAccessibleInterface(title.Image1().Widget());
+    music = child_named("Music");
+    ASSERT_NE(music, nullptr);
     EXPECT_FALSE(music->state().checked);
 }
 

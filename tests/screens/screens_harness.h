@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "clicks.h"
 #include "fixtures.h"
 #include "game/form1.h"
 #include "globals/globals.h"
@@ -58,7 +59,7 @@ public:
     void OnTitle(std::initializer_list<TitleStep> steps) { title_steps_.insert(title_steps_.end(), steps); }
     static void Start(screens::Form2& f) { QTest::mouseClick(f.Command1().Widget(), Qt::LeftButton); }
     static void Hard(screens::Form2& f) { QTest::mouseClick(f.Option1(1).Widget(), Qt::LeftButton); }
-    static void Music(screens::Form2& f) { QTest::mouseClick(f.Image1().Widget(), Qt::LeftButton); }
+    static void Music(screens::Form2& f) { testing_support::Click(f, f.Image1()); }
     static void CloseBox(screens::Form2& f) { f.Window()->close(); }
 
     int close_demo_at_tick = -1;  // the player closes the demo instead of letting this tick run
@@ -112,7 +113,7 @@ private:
         if (game.Command1().Visible()) {
             if (game.Timer1().Interval() != 0)
                 log.push_back("music keeper still running at the end");
-            game.Command1().Click();
+            testing_support::Click(game, game.Command1());
             return;
         }
         if (game.Phase != 0)

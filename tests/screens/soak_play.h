@@ -14,6 +14,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "clicks.h"
 #include "game/form1.h"
 #include "game/self_play.h"
 #include "platform/kernel.h"
@@ -77,7 +78,7 @@ private:
     void Title() {
         const int step = title_steps_++;
         if (games_ % 7 == 3 && step < 2)
-            QTest::mouseClick(title_.Image1().Widget(), Qt::LeftButton);  // music off, then on again
+            testing_support::Click(title_, title_.Image1());  // music off, then on again
         else if (games_ % 2 == 1 && !title_.Option1(1).Value())
             QTest::mouseClick(title_.Option1(1).Widget(), Qt::LeftButton);
         else
@@ -97,7 +98,7 @@ private:
         if (trial.Selected < 0)
             return;  // cannot happen while the player has a piece on the board
         if (f.Phase == 0 || f.Selected != trial.Selected) {
-            QTest::mouseClick(f.Image1(trial.Selected).Widget(), Qt::LeftButton);
+            testing_support::Click(f, f.Image1(trial.Selected));
             return;
         }
         static constexpr Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left};

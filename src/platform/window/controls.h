@@ -1,12 +1,14 @@
 #pragma once
-// The controls a window is built from. Each keeps its geometry in twips exactly
-// as the game set it and rounds to pixels only when it places its Qt widget.
+// The controls a window is built from, their geometry in twips as the game set it. Picture
+// boxes and buttons are Qt widgets; the window paints the others itself, below every widget.
 
+#include <QFont>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/types.h"
@@ -14,14 +16,18 @@
 #include "platform/window/pictures.h"
 
 class QPainter;
+class QAccessibleInterface;
 
 namespace platform {
 
 int TwipsToPixels(int twips);
+QColor ToQColor(Rgb colour);
+// The font a control's spec asks for, its size in pixels at 96 dots per inch.
+QFont FontOf(const ControlSpec& spec);
 
 class Control {
 public:
-    Control(const ControlSpec& spec);
+    explicit Control(const ControlSpec& spec);
     virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -32,43 +38,37 @@ public:
     int Left() const { return left_; }
     int Top() const { return top_; }
     int Width() const { return width_; }
-    int Height() const { return height_; }
     void SetTop(int twips);
     void Move(int left, int top);
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
 
-    // What a screen reader announces for the control.
-    void SetAccessibleName(const std::string& name, const std::string& description);
-
     // Puts the control's current look on screen at once, without pumping events:
     // repaints the window over where the control was last shown and where it is now.
     void Refresh();
 
-    // The Qt widget standing for this control; none for a timer.
+    // The Qt widget standing for this control; none for a timer or a windowless control.
     QWidget* Widget() const { return widget_; }
+    // The pixels of its window that the control covers.
+    virtual QRect PixelRect() const;
 
-    // The window draws the control on its own surface, below all of its widgets, and the
-    // control's widget stays hidden and unmoved, taking no clicks. A move then costs the
-    // window only the two spots the control leaves and reaches; a widget's move costs far
-    // more. Images and labels can be drawn so.
-    void SetDrawnByWindow(bool on);
-    bool DrawnByWindow() const { return drawn_by_window_; }
-    // The pixels of the window that the control's drawing there can change, and the drawing.
-    virtual QRect DrawnRect() const { return PixelGeometry(); }
-    virtual void DrawOnWindow(QPainter&) const {}
+    const QString& AccessibleName() const { return accessible_name_; }
+    const QString& AccessibleDescription() const { return accessible_description_; }
+    // A windowless control's interface for a screen reader, if it has anything to tell.
+    QAccessibleInterface* Accessible();
+
+    // A windowless control paints itself on its window, within InkRect.
+    bool Windowless() const { return surface_ != nullptr; }
+    virtual QRect InkRect() const { return PixelRect(); }
+    virtual void Paint(QPainter&) const {}
 
 protected:
-    // Takes the widget that shows this control and places it as the spec says.
+    Control(const ControlSpec& spec, QWidget* surface);  // windowless, on that window
     void Attach(QWidget* widget);
-    void Place();
-    virtual QRect PixelGeometry() const;
-
-    // Puts the look of a control the window draws on the window's surface where it now is;
-    // after a change of look, over where it was drawn before too.
-    void RedrawOnWindow();
-    void RedrawLookOnWindow(const QRect& was);
+    // Repaints where a windowless control was shown and where it shows now.
+    void Repaint(const QRect& was);
+    QRect Shown() const { return visible_ ? InkRect() : QRect(); }
 
     int left_;
     int top_;
@@ -76,13 +76,16 @@ protected:
     int height_;
 
 private:
-    bool drawn_by_window_ = false;
+    void Place();
     std::string name_;
     int index_;
     bool visible_;
+    QString accessible_name_;
+    QString accessible_description_;
     QPointer<QWidget> widget_;
+    QWidget* surface_ = nullptr;
     QRect last_shown_;
-    QRect drawn_at_;  // where the window last drew it
+    QAccessibleInterface* accessible_ = nullptr;
 };
 
 class Label : public Control {
@@ -92,18 +95,21 @@ public:
     void SetCaption(const std::string& caption);
     Rgb ForeColor() const { return fore_; }
     void SetForeColor(Rgb colour);
-    void DrawOnWindow(QPainter& painter) const override;
-
-private:
     // Text is never cut off: a caption wider than the label spills over its right
     // edge (or both edges when centred), as the layout's fonts were narrower than ours.
-    QRect PixelGeometry() const override;
-    void ApplyColours();
+    QRect PixelRect() const override;
+    void Paint(QPainter& painter) const override;
+
+private:
+    const QPixmap& CaptionPicture(QSize size, qreal ratio) const;
+    QFont font_;
     bool centred_;
-    mutable int text_pixels_ = -1;  // the caption's width, once measured
     std::string caption_;
     Rgb fore_;
     std::optional<Rgb> back_;
+    mutable int text_pixels_ = -1;  // the caption's width, once measured
+    mutable QPixmap picture_;       // kept: the result banner jitters on every frame at the end
+    mutable bool picture_stale_ = true;
 };
 
 // A picture at its natural size; clickable.
@@ -116,8 +122,10 @@ public:
     void SetAutoSize(bool on) { auto_size_ = on; }
     // Makes the image a switch for a screen reader, pressed or not; its picture stays as it is.
     void SetToggle(bool checked);
-    QRect DrawnRect() const override;
-    void DrawOnWindow(QPainter& painter) const override;
+    std::optional<bool> Toggle() const { return toggle_; }
+    // Only the pixels that show: a move then repaints less of the window where it leaves.
+    QRect InkRect() const override { return ink_.translated(PixelRect().topLeft()); }
+    void Paint(QPainter& painter) const override;
 
     std::function<void()> on_click;
 
@@ -125,6 +133,7 @@ private:
     Picture picture_;
     QRect ink_;  // the pixels of the picture that show, from its top left corner
     bool auto_size_ = false;
+    std::optional<bool> toggle_;
 };
 
 // A framed picture that can hold the keyboard focus and reports key presses.
@@ -142,52 +151,42 @@ private:
 class CommandButton : public Control {
 public:
     CommandButton(QWidget* parent, const ControlSpec& spec);
-    const std::string& Caption() const { return caption_; }
-    // Presses the button as a click would.
-    void Click();
-
     std::function<void()> on_click;
-
-private:
-    std::string caption_;
 };
 
 // One of a group of exclusive choices; the buttons of one window form one group.
 class OptionButton : public Control {
 public:
     OptionButton(QWidget* parent, const ControlSpec& spec);
-    const std::string& Caption() const { return caption_; }
     bool Value() const;
-
-private:
-    std::string caption_;
 };
 
 // A straight one-pixel line segment between two points.
 class LineSegment : public Control {
 public:
     LineSegment(QWidget* parent, const ControlSpec& spec);
-    int X1() const { return x1_; }
-    int Y1() const { return y1_; }
-    int X2() const { return x2_; }
-    int Y2() const { return y2_; }
+    QRect PixelRect() const override;
+    void Paint(QPainter& painter) const override;
 
 private:
-    QRect PixelGeometry() const override;
-    int x1_, y1_, x2_, y2_;
+    QPoint from_, to_;  // pixels
+    Rgb colour_;
 };
 
 // An outlined rectangle that lets clicks through to what lies below it.
 class Shape : public Control {
 public:
     Shape(QWidget* parent, const ControlSpec& spec);
+    void Paint(QPainter& painter) const override;
+
+private:
+    Rgb colour_;
 };
 
 // Ticks while window events are pumped; an interval of 0 stops it.
 class Timer : public Control {
 public:
     explicit Timer(const ControlSpec& spec);
-    ~Timer() override;
     int Interval() const { return interval_; }
     void SetInterval(int milliseconds);
 
@@ -195,7 +194,7 @@ public:
 
 private:
     int interval_ = 0;
-    std::unique_ptr<QTimer> timer_;
+    QTimer timer_;
 };
 
 std::unique_ptr<Control> CreateControl(QWidget* parent, const ControlSpec& spec);

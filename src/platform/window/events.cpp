@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -34,21 +35,12 @@ void RealWaitForFrame() {
     if (next + FrameTime < now)
         next = now;
     next += FrameTime;
-    // The thread waits in the event loop, so that a click on OK is handled at once. One timer
-    // serves every frame. It is never deleted: it is idle whenever the wait is over, and one
-    // destroyed with the program's statics would go after the application it belongs to.
-    static bool due = false;
-    static QTimer* const wake = [] {
-        auto* timer = new QTimer;
-        timer->setTimerType(Qt::PreciseTimer);
-        timer->setSingleShot(true);
-        QObject::connect(timer, &QTimer::timeout, [] { due = true; });
-        return timer;
-    }();
-    due = false;
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now);
-    wake->start(static_cast<int>(std::max<long long>(0, left.count())));
-    while (!due)
+    // The thread waits in the event loop, so that a click on OK is handled at once.
+    auto due = std::make_shared<bool>(false);
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(next - now);
+    QTimer::singleShot(std::max<std::chrono::milliseconds>(left, {}), Qt::PreciseTimer,
+                       [due] { *due = true; });
+    while (!*due)
         RealWaitForEvents();
 }
 

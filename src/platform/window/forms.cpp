@@ -1,9 +1,11 @@
 #include "platform/window/forms.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -15,16 +17,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/window/accessible.h"
 #include "platform/window/events.h"
 #include "platform/window/pictures.h"
 #include "platform/window/qt_keys.h"
-#include "platform/window/spots.h"
 
 namespace platform {
 
-class FormWindow : public SpotsWindow {
+class FormWindow : public QWidget {
 public:
-    FormWindow(Form& form, Qt::WindowFlags flags) : SpotsWindow(nullptr, flags), form_(form) {}
+    FormWindow(Form& form, Qt::WindowFlags flags) : QWidget(nullptr, flags), form_(form) {}
+    Form& form_;
 
     // The lines drawn on the window, over its colour, kept in one picture: a repaint of a
     // few small spots (the pieces dancing at the end) then copies those spots and draws no line.
@@ -44,7 +47,62 @@ protected:
         form_.Form_KeyDown(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
     }
 
+    // An image is clicked by a press and a release of the left button over it.
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton)
+            form_.pressed_ = form_.ImageAt(event->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        Image* pressed = std::exchange(form_.pressed_, nullptr);
+        const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::LeftButton && pressed && pressed->Visible() &&
+            pressed->PixelRect().contains(at) && !childAt(at) && pressed->on_click)
+            pressed->on_click();
+    }
+};
+
+// A screen reader finds the window's controls among its children in the order they were
+// created: a widget's own interface, or for a control the window paints, one of its own.
+class AccessibleFormWindow : public QAccessibleWidget {
+public:
+    explicit AccessibleFormWindow(FormWindow* window) : QAccessibleWidget(window), form_(window->form_) {}
+
+    int childCount() const override { return static_cast<int>(Children().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const auto children = Children();
+        return index >= 0 && index < static_cast<int>(children.size()) ? children[index] : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const auto children = Children();
+        const auto found = std::find(children.begin(), children.end(), child);
+        return found == children.end() ? -1 : static_cast<int>(found - children.begin());
+    }
+    // Widgets lie above the controls the window paints; of each, the last created on top.
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const auto children = Children();
+        for (bool windowless : {false, true}) {
+            for (auto it = children.rbegin(); it != children.rend(); ++it) {
+                const bool own = (*it)->object() == nullptr;
+                if (own == windowless && !(*it)->state().invisible && (*it)->rect().contains(x, y))
+                    return *it;
+            }
+        }
+        return nullptr;
+    }
+
 private:
+    std::vector<QAccessibleInterface*> Children() const {
+        std::vector<QAccessibleInterface*> children;
+        for (auto it = form_.controls_.rbegin(); it != form_.controls_.rend(); ++it) {
+            Control* control = it->get();
+            QAccessibleInterface* child = control->Widget()
+                                              ? QAccessible::queryAccessibleInterface(control->Widget())
+                                              : control->Accessible();
+            if (child)
+                children.push_back(child);
+        }
+        return children;
+    }
     Form& form_;
 };
 
@@ -65,6 +123,11 @@ Qt::WindowFlags FlagsOf(const WindowSpec& spec) {
         return Qt::Window | Qt::FramelessWindowHint;
     }
     return Qt::Window;
+}
+
+QAccessibleInterface* AccessibleForm(const QString& class_name, QObject* object) {
+    auto* window = class_name == QLatin1String("QWidget") ? dynamic_cast<FormWindow*>(object) : nullptr;
+    return window ? new AccessibleFormWindow(window) : nullptr;
 }
 
 QRect ScreenGeometry() {
@@ -128,6 +191,8 @@ void Form::Load() {
 }
 
 void Form::CreateWindow() {
+    static const bool accessible = (QAccessible::installFactory(AccessibleForm), true);
+    (void)accessible;
     window_ = new FormWindow(*this, FlagsOf(spec_));
     window_->setWindowTitle(QString::fromUtf8(spec_.caption));
     window_->setObjectName(QString::fromUtf8(spec_.name));
@@ -183,6 +248,7 @@ void Form::CloseRequested() {
 void Form::DestroyWindow() {
     if (!window_)
         return;
+    pressed_ = nullptr;
     controls_.clear();
     lines_.clear();
     window_->hide();
@@ -246,14 +312,24 @@ void Form::Paint(FormWindow& surface, const QRegion& spots) {
     for (const QRect& spot : spots)
         painter.drawPixmap(spot, surface.drawn, QRectF(spot.topLeft() * ratio, spot.size() * ratio));
 
-    // The controls the window draws itself lie above the lines and below every widget, the
-    // first of the table on top.
+    // The windowless controls lie above the lines and below every widget, the first of the table on top.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         const Control& control = **it;
-        if (control.DrawnByWindow() && control.Visible() && spots.intersects(control.DrawnRect()))
-            control.DrawOnWindow(painter);
+        if (control.Windowless() && control.Visible() && spots.intersects(control.InkRect()))
+            control.Paint(painter);
     }
+}
+
+Image* Form::ImageAt(QPoint at) const {
+    if (!window_ || window_->childAt(at))
+        return nullptr;
+    for (const auto& control : controls_) {
+        auto* image = dynamic_cast<Image*>(control.get());
+        if (image && image->Visible() && image->PixelRect().contains(at))
+            return image;
+    }
+    return nullptr;
 }
 
 QWidget* Form::Window() const {

@@ -57,7 +57,6 @@ public:
 
     // Draws on the window's surface; what is drawn stays until the window is unloaded.
     void DrawLine(int x1, int y1, int x2, int y2, Rgb colour);
-    const std::vector<DrawnLine>& DrawnLines() const { return lines_; }
 
     // The Qt window of a loaded form, else none.
     QWidget* Window() const;
@@ -69,9 +68,6 @@ public:
 
     // A control of the loaded form by name and array index (-1 for a plain control); none if absent.
     Control* FindControl(std::string_view name, int index = -1) const;
-    template <class T> T* Find(std::string_view name, int index = -1) const {
-        return dynamic_cast<T*>(FindControl(name, index));
-    }
 
 protected:
     virtual void Form_Load() {}
@@ -80,9 +76,9 @@ protected:
     // Runs once the controls exist, before the load handler: hook up handlers here.
     virtual void ControlsCreated() {}
 
-    // Like Find, but a missing control is a bug in the form: reported, and the program stops.
+    // A control of the given kind; a missing one is a bug in the form: reported, and the program stops.
     template <class T> T& Get(std::string_view name, int index = -1) const {
-        T* control = Find<T>(name, index);
+        T* control = dynamic_cast<T*>(FindControl(name, index));
         if (!control)
             MissingControl(name, index);
         return *control;
@@ -90,18 +86,22 @@ protected:
 
 private:
     friend class FormWindow;
+    friend class AccessibleFormWindow;
     [[noreturn]] void MissingControl(std::string_view name, int index) const;
     void Load();
     void CreateWindow();
     void DestroyWindow();
     void CloseRequested();
     void Paint(FormWindow& surface, const QRegion& spots);
+    // The topmost visible image at a pixel of the window, if no widget lies there.
+    Image* ImageAt(QPoint at) const;
 
     const WindowSpec& spec_;
     std::span<const ControlSpec> control_specs_;
     FormWindow* window_ = nullptr;
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<DrawnLine> lines_;
+    Image* pressed_ = nullptr;  // the image a left press fell on, until its release
     bool loading_ = false;
     bool hidden_while_loading_ = false;
     bool unloading_ = false;
