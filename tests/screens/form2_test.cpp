@@ -55,8 +55,9 @@ TEST_F(Form2Test, ToolWindowWithTheFocusOnTheLogoAndTheWholeCreditBeforeTheIconA
     const QImage over = window->grab().toImage();
     for (int y = 0; y < note.height(); ++y) {
         for (int x = 0; x < note.width(); ++x) {
-            if (qAlpha(note_picture.pixel(x, y)) == 255)
+            if (qAlpha(note_picture.pixel(x, y)) == 255) {
                 EXPECT_EQ(over.pixelColor(note.topLeft() + QPoint(x, y)), note_picture.pixelColor(x, y));
+            }
         }
     }
 }

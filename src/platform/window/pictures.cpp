@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QString>
-#include <algorithm>
 #include <cstdio>
 
 // The pictures live in a static library, whose resource registration the linker
@@ -29,23 +28,20 @@ QRect InkOf(const Picture& picture) {
     if (!picture.hasAlphaChannel())
         return QRect(QPoint(0, 0), (QSizeF(picture.size()) / ratio).toSize());
     const QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    QRect ink;
     for (int y = 0; y < image.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(row[x]) == 0)
-                continue;
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
-        }
+        int left = 0, right = image.width() - 1;
+        while (left <= right && qAlpha(row[left]) == 0)
+            ++left;
+        while (right > left && qAlpha(row[right]) == 0)
+            --right;
+        if (left <= right)
+            ink |= QRect(left, y, right + 1 - left, 1);
     }
-    if (right < 0)
-        return QRect();
     // Outwards to whole pixels of the window, however the picture is scaled.
-    return QRectF(left / ratio, top / ratio, (right + 1 - left) / ratio, (bottom + 1 - top) / ratio)
-        .toAlignedRect();
+    return ink.isEmpty() ? QRect()
+                         : QRectF(QPointF(ink.topLeft()) / ratio, QSizeF(ink.size()) / ratio).toAlignedRect();
 }
 
 }  // namespace platform

@@ -1,37 +1,24 @@
 #include "platform/window/qt_keys.h"
 
+#include <utility>
+
 namespace platform {
 
 int KeyCodeOf(int qt_key) {
-    switch (qt_key) {
-    case Qt::Key_Left:
-        return KeyLeft;
-    case Qt::Key_Up:
-        return KeyUp;
-    case Qt::Key_Right:
-        return KeyRight;
-    case Qt::Key_Down:
-        return KeyDown;
-    case Qt::Key_Shift:
-        return KeyShift;
-    case Qt::Key_Control:
-        return KeyControl;
-    case Qt::Key_Alt:
-        return KeyAlt;
-    default:
-        return 0;
-    }
+    static constexpr std::pair<int, int> Codes[] = {
+        {Qt::Key_Left, KeyLeft}, {Qt::Key_Up, KeyUp},       {Qt::Key_Right, KeyRight},
+        {Qt::Key_Down, KeyDown}, {Qt::Key_Shift, KeyShift}, {Qt::Key_Control, KeyControl},
+        {Qt::Key_Alt, KeyAlt},
+    };
+    for (const auto& [key, code] : Codes)
+        if (key == qt_key)
+            return code;
+    return 0;
 }
 
 int ShiftStateOf(Qt::KeyboardModifiers modifiers) {
-    int state = 0;
-    if (modifiers & Qt::ShiftModifier)
-        state |= ShiftMask;
-    if (modifiers & Qt::ControlModifier)
-        state |= CtrlMask;
-    if (modifiers & Qt::AltModifier)
-        state |= AltMask;
-    return state;
+    return (modifiers & Qt::ShiftModifier ? ShiftMask : 0) |
+           (modifiers & Qt::ControlModifier ? CtrlMask : 0) | (modifiers & Qt::AltModifier ? AltMask : 0);
 }
 
 }  // namespace platform
