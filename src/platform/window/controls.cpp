@@ -127,11 +127,13 @@ void Label::SetCaption(const std::string& caption) {
     const QRect was = Shown();
     caption_ = caption;
     text_pixels_ = -1;
+    picture_stale_ = true;
     Repaint(was);
 }
 
 void Label::SetForeColor(Rgb colour) {
     fore_ = colour;
+    picture_stale_ = true;
     Repaint(Shown());
 }
 
@@ -150,14 +152,27 @@ QRect Label::PixelRect() const {
     return box;
 }
 
+const QPixmap& Label::CaptionPicture(QSize size, qreal ratio) const {
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    if (picture_.size() == pixels && picture_.devicePixelRatio() == ratio && !picture_stale_)
+        return picture_;
+    picture_ = QPixmap(pixels);
+    picture_.setDevicePixelRatio(ratio);
+    picture_.fill(Qt::transparent);
+    QPainter painter(&picture_);
+    painter.setFont(font_);
+    painter.setPen(ToQColor(fore_));
+    painter.drawText(QRect(QPoint(0, 0), size), (centred_ ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop,
+                     QString::fromStdString(caption_));
+    picture_stale_ = false;
+    return picture_;
+}
+
 void Label::Paint(QPainter& painter) const {
     const QRect box = PixelRect();
     if (back_)
         painter.fillRect(box, ToQColor(*back_));
-    painter.setFont(font_);
-    painter.setPen(ToQColor(fore_));
-    painter.drawText(box, (centred_ ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop,
-                     QString::fromStdString(caption_));
+    painter.drawPixmap(box.topLeft(), CaptionPicture(box.size(), painter.device()->devicePixelRatioF()));
 }
 
 // ---- Image -----------------------------------------------------------------

@@ -101,12 +101,15 @@ public:
     void Paint(QPainter& painter) const override;
 
 private:
+    const QPixmap& CaptionPicture(QSize size, qreal ratio) const;
     QFont font_;
     bool centred_;
     std::string caption_;
     Rgb fore_;
     std::optional<Rgb> back_;
     mutable int text_pixels_ = -1;  // the caption's width, once measured
+    mutable QPixmap picture_;       // kept: the result banner jitters on every frame at the end
+    mutable bool picture_stale_ = true;
 };
 
 // A picture at its natural size; clickable.
