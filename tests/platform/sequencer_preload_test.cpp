@@ -111,6 +111,7 @@ TEST_F(SequencerPreloadTest, ClosingTheDeviceWhileTheSynthesizerIsMadeEndsItAndE
 
 TEST_F(SequencerPreloadTest, ATuneChangedOnDiskIsReadAfresh) {
     PlaysThrough(tunes[1]);
+    platform::audio::Close();  // once the worker has read the tune
     WriteFile(tunes[1], Bytes(60, 0x4D));
     ASSERT_EQ(Open(tunes[1]), 0);
     ASSERT_EQ(Send("play Midi"), 0);

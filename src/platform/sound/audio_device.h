@@ -37,21 +37,21 @@ using Work = std::variant<OpenTune, PlayTune, CloseTune, PlayEffect, Prepare, Sh
 
 void Post(Work work);  // returns at once
 
-struct Tunes {                            // where the tunes stand, written by the worker and the audio thread
-    std::atomic<std::uint64_t> ended{0};  // every play up to this step has ended
+// Where the tunes stand, written by the worker and the audio thread.
+struct Tunes {
+    std::atomic<std::uint64_t> ended{0};      // every play up to this step has ended
     std::atomic<std::uint64_t> dropped{0};    // every open up to this step went with the device
     std::atomic<bool> no_synthesizer{false};  // it could not be made (until the next Close)
 };
 extern Tunes tunes;
 
 std::chrono::milliseconds& RetryInterval();
-
 // The sound fonts the synthesizer reads: those SDL_SOUNDFONTS names, else the first one installed.
 std::vector<std::string> SoundFonts();
 
-// Once the work posted before is done: stops every sound, lets the tune and the synthesizer
-// go and closes the device; the next sound opens it again. Never waits for a sound font
-// being read. Registered to run when the program ends.
+// Once the work posted before is done: stops every sound, lets the tune and the synthesizer go and
+// closes the device (the next sound opens it again), never waiting for a sound font being read.
+// Registered to run when the program ends.
 void Close(bool exiting = false);
 
 }  // namespace platform::audio

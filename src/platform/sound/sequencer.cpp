@@ -52,9 +52,8 @@ int Open(const std::string& command, std::string_view lower) {
 int RealSendString(const std::string& command, char* reply, int reply_length) {
     if (reply != nullptr && reply_length > 0)
         reply[0] = '\0';
-    // A tune the device took with it is gone.
     if (said.alias && said.opened_at <= audio::tunes.dropped)
-        said = Said{};
+        said = Said{};  // the device took the tune with it
     // The words and the alias count in any case, the path as it is.
     std::string lowered = command;
     std::transform(lowered.begin(), lowered.end(), lowered.begin(),

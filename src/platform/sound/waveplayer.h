@@ -1,15 +1,14 @@
 #pragma once
-// The wave player the effects use. Every effect plays on one mixer channel of its
-// own, so a new effect cuts off the one still playing; the music is not touched.
+// The wave player the effects use: each plays on the effects' own mixer channel, so a new one cuts off the
+// one still playing and never the music.
 
 #include <functional>
 
 namespace platform {
 
 struct WavePlayerCalls {
-    // Starts the wave file (a path, relative to the current directory) and returns at once: the
-    // worker reads, refuses or plays it, always cutting off the effect still playing; a null name
-    // only does that.
+    // Starts the wave file (relative to the current directory) and returns at once: the worker reads,
+    // refuses or plays it, always cutting off the effect still playing; a null name only does that.
     std::function<void(const char* file_name)> play_sound;
 };
 
