@@ -68,11 +68,7 @@ class RecordedSounds {
 public:
     RecordedSounds()
         : wave_(platform::WavePlayer().play_sound,
-                [this](const char* file, int flags) {
-                    effects.push_back(file ? file : "");
-                    flags_.push_back(flags);
-                    return true;
-                }),
+                [this](const char* file) { effects.push_back(file ? file : ""); }),
           sequencer_(platform::Sequencer().send_string,
                      [this](const std::string& command, char* reply, int length) {
                          return Command(command, reply, length);
@@ -83,7 +79,6 @@ public:
     std::vector<int> reply_lengths;
     std::vector<std::string> tunes;  // the file names of the tunes opened
     bool playing = true;
-    const std::vector<int>& flags() const { return flags_; }
 
 private:
     int Command(const std::string& command, char* reply, int length) {
@@ -105,8 +100,7 @@ private:
     }
 
     bool open_ = false;
-    std::vector<int> flags_;
-    platform::Replace<std::function<bool(const char*, int)>> wave_;
+    platform::Replace<std::function<void(const char*)>> wave_;
     platform::Replace<std::function<int(const std::string&, char*, int)>> sequencer_;
 };
 

@@ -194,24 +194,33 @@ std::string Check(const std::string& path, Kind kind, bool* found) {
 }
 
 std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind) {
-    std::string fault = Check(path, kind);
+    // One open and one read: non-blocking, so that a pipe of that name cannot hold the program.
+    std::string fault;
     std::vector<std::uint8_t> bytes;
-    const int fd = fault.empty() ? OpenByBytes(path, O_RDONLY | O_NONBLOCK | O_NOCTTY) : -1;
+    const int fd = OpenByBytes(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     struct stat about {};
-    if (fd >= 0 && ::fstat(fd, &about) == 0) {
+    const std::uintmax_t cap = kind == Kind::Tune ? TuneCap : EffectCap;
+    if (fd < 0 || ::fstat(fd, &about) != 0) {
+        fault = Errno(errno);
+    } else if (!S_ISREG(about.st_mode)) {
+        fault = "not a regular file";
+    } else if (static_cast<std::uintmax_t>(about.st_size) > cap) {
+        fault = "larger than " + std::to_string(cap >> 20) + " MB";
+    } else {
         // One byte more than the file had tells a file that grew since it was looked at.
-        const std::size_t cap = kind == Kind::Tune ? TuneCap : EffectCap;
-        bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(about.st_size), cap) + 1);
+        bytes.resize(static_cast<std::size_t>(about.st_size) + 1);
         std::size_t got = 0;
         for (ssize_t n = 1; n > 0 && got<bytes.size(); got += n> 0 ? n : 0)
             n = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (got == bytes.size())
             fault = "changed while it was read";
         bytes.resize(got);
+        // The header is judged on its first bytes alone, as the cheap check judges it.
+        const auto head = std::span<const std::uint8_t>(bytes).first(std::min(bytes.size(), HeaderBytes));
+        if (fault.empty())
+            fault = kind == Kind::Tune ? MidiHeaderFault(head) : WaveHeaderFault(head);
         if (fault.empty())
             fault = kind == Kind::Tune ? MidiFileFault(bytes) : WaveFileFault(bytes);
-    } else if (fault.empty()) {
-        fault = Errno(errno);
     }
     if (fd >= 0)
         ::close(fd);
@@ -223,9 +232,10 @@ std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind
 }
 
 void Refuse(const std::string& path, const std::string& why) {
-    static std::set<std::string> reported;
+    // Never destroyed: the sound worker may refuse a file while the program ends.
+    static auto* reported = new std::set<std::string>;
     std::lock_guard lock(ReportedMutex());
-    if (reported.insert(path).second)
+    if (reported->insert(path).second)
         std::fprintf(stderr, "zam: no sound from %s: %s\n", path.c_str(), why.c_str());
 }
 

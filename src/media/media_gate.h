@@ -42,8 +42,8 @@ int OpenByBytes(const std::string& path, int flags);
 // whether there was a regular file at all.
 std::string Check(const std::string& path, Kind kind, bool* found = nullptr);
 
-// The whole file, read without taking more than the cap and checked again; nothing
-// when it may not be played (reported once, like every refusal).
+// The whole file, opened once and read without taking more than the cap, then checked like
+// Check and whole; nothing when it may not be played (reported once, like every refusal).
 std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind);
 
 // Says once per file and run why it gives no sound; later calls for it say nothing.

@@ -38,7 +38,7 @@ void Demoform::Timer1_Timer() {
     switch (DemoTick) {
     case 1:
         if (NoPlayMode == platform::False)
-            platform::PlaySound("TXDEMO.WAV", platform::SoundAsync);
+            platform::PlaySound("TXDEMO.WAV");
         break;
     case 4:
         ShowStrokes(1, 2);
@@ -85,7 +85,7 @@ void Demoform::Form_KeyDown(int KeyCode, int Shift) {
     if (Shift == 0 && !modifier_key)
         return;
     // The empty sound cuts off the demo sound, and nothing starts it again.
-    platform::PlaySound("Dummy.wav", platform::SoundAsync | platform::SoundNoDefault);
+    platform::PlaySound("Dummy.wav");
     NoPlayMode = platform::True;
 }
 

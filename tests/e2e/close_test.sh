@@ -6,7 +6,7 @@
 # on to the title. A termination signal or the end of the X session ends it too.
 #
 # Usage: close_test.sh ZAM WM_CLOSE PRELOAD CASE
-#   CASE: demo | title | waiting | move | computer | end | term | logout
+#   CASE: demo | title | loading | waiting | move | computer | end | term | logout
 
 ZAM=$1
 WM_CLOSE=$2
@@ -64,6 +64,21 @@ title)
     grep -q ' play ' "$TRACE" || fail "the title music never started"
     user_close "$TITLE"
     expect_clean_exit 10
+    ;;
+loading)
+    # A hundred sound fonts take seconds to read; closing the title meanwhile must not wait for them.
+    fonts=$(for _ in $(seq 100); do printf '%s;' /usr/share/sounds/sf2/TimGM6mb.sf2; done)
+    [ -f /usr/share/sounds/sf2/TimGM6mb.sf2 ] || { echo "SKIP: no TimGM6mb.sf2 to read"; exit 77; }
+    # SDL_mixer is told to keep the list as it is, as it would otherwise swap in a font of its own.
+    to_title SDL_FORCE_SOUNDFONTS=1 SDL_SOUNDFONTS="${fonts%;}"
+    sleep 0.05
+    closed=$(now_ms)
+    user_close "$TITLE"
+    while kill -0 "$ZAM_PID" 2>/dev/null && [ $(( $(now_ms) - closed )) -lt 10000 ]; do sleep 0.01; done
+    took=$(( $(now_ms) - closed ))
+    [ "$took" -lt 2000 ] || fail "the program ended $took ms after the close, while the sound fonts were read"
+    expect_clean_exit 10
+    note "closed while a hundred sound fonts were read: the program ended after $took ms"
     ;;
 waiting)
     to_game

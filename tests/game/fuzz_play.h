@@ -153,7 +153,7 @@ private:
                        form_.Phase == 2 ? "a burst in the computer's turn" : "a burst in a move");
     }
 
-    void Effect(const char* file, int flags) {
+    void Effect(const char* file) {
         const std::string name = file ? file : "";
         if (name == "zam1.wav") {
             tally_.mover = game::PlayerSide;
@@ -169,7 +169,7 @@ private:
             else
                 ++tally_.arrivals[tally_.mover], ++figures_.arrivals;
         }
-        real_effects_(file, flags);
+        real_effects_(file);
     }
 
     // ---- Input ------------------------------------------------------------------------
@@ -521,18 +521,15 @@ private:
     bool ended_ = false;
     std::string event_;
 
-    std::function<bool(const char*, int)> real_effects_ = platform::WavePlayer().play_sound;
+    std::function<void(const char*)> real_effects_ = platform::WavePlayer().play_sound;
     platform::Replace<std::function<void()>> do_events_{platform::Pump().do_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> wait_{platform::Pump().wait_for_events, [this] { Pump(); }};
     platform::Replace<std::function<void()>> frame_{platform::Pump().wait_for_frame, [this] { Pump(); }};
     platform::Replace<std::function<void(int)>> sleep_{platform::Pump().sleep, [this](int ms) { Sleep(ms); }};
     platform::Replace<std::function<void()>> randomize_{platform::Kernel().randomize, [] {}};
     platform::Replace<std::function<void()>> end_{platform::Kernel().end, [this] { ended_ = true; }};
-    platform::Replace<std::function<bool(const char*, int)>> effects_{platform::WavePlayer().play_sound,
-                                                                      [this](const char* file, int flags) {
-                                                                          Effect(file, flags);
-                                                                          return true;
-                                                                      }};
+    platform::Replace<std::function<void(const char*)>> effects_{platform::WavePlayer().play_sound,
+                                                                 [this](const char* file) { Effect(file); }};
 };
 
 }  // namespace testing_support

@@ -2,300 +2,387 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
+#include <fluidsynth.h>
+#include <future>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
+
+#include "media/media_gate.h"
 
 namespace platform::audio {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 constexpr int Frequency = 44100;
-constexpr int Channels = 2;
-constexpr int BufferFrames = 1024;
-constexpr int MixerChannels = 8;
+// The effects' own mixer channel, so that an effect only ever cuts off another effect.
+constexpr int EffectChannel = 0;
+// FluidSynth's own gain is 0.2, which leaves the tunes far quieter than the effects.
+constexpr float SynthGain = 1.2f;
 // A device that mixes nothing for this long while it should play has lost its output.
-constexpr auto StallLimit = std::chrono::milliseconds(1500);
-// How often the sound thread looks whether the device may rest, while it is open.
-constexpr auto RestCheck = std::chrono::milliseconds(250);
-// A paused device still wakes its thread for every buffer; after this long a silent
-// device is closed altogether, and opened again at the next sound.
-constexpr auto RestClose = std::chrono::seconds(10);
+constexpr auto StallLimit = 1500ms;
+// A paused device still wakes its thread for every buffer, so a long silence closes it.
+constexpr auto RestClose = 10s;
 
-// General MIDI instruments for FluidSynth, used when nobody named a sound font.
-constexpr const char* SoundFonts[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
-                                      "/usr/share/sounds/sf2/default-GM.sf2"};
-
-// Touched by the sound thread only, apart from the atomics.
-struct Device {
-    std::atomic<bool> open{false};
-    bool paused = false;
-    bool failed = false;  // the last try to open it failed
-    bool said_failed = false;
-    Clock::time_point last_try;
-    Clock::time_point resumed;
-    Clock::time_point paused_at;
-    SDL_AudioDeviceID id = 0;
-    std::atomic<int> frame_rate{0};
-    std::mutex releases_mutex;
-    std::vector<std::function<void()>> before_close;
-    std::vector<std::function<void()>> after_open;
-};
-
-Device& State() {
-    static auto* device = new Device;  // never destroyed: the audio thread may outlive statics
-    return *device;
-}
-
-struct Queue {
-    std::mutex mutex;
-    std::condition_variable posted;
-    std::deque<std::function<void()>> work;
-    std::thread::id thread;
-};
-
-// Written by the audio thread, read by the sound thread.
-std::atomic<std::int64_t> frames_mixed{0};
-std::atomic<std::int64_t> last_mix_ms{0};
-std::atomic<int> bytes_per_frame{4};
-std::atomic<bool> music_sounds{false};
-
-std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
-}
-
-void CountMixedFrames(void*, Uint8*, int length) {
-    frames_mixed += length / bytes_per_frame.load();
-    last_mix_ms = NowMs();
-}
-
-void ChooseSoundFont() {
-    if (Mix_GetSoundFonts() != nullptr)
-        return;
-    std::error_code error;
-    for (const char* font : SoundFonts) {
-        if (std::filesystem::is_regular_file(font, error)) {
-            Mix_SetSoundFonts(font);
-            return;
-        }
+struct FreeSynthesizer {
+    void operator()(fluid_synth_t* synth) const {
+        fluid_settings_t* settings = fluid_synth_get_settings(synth);
+        delete_fluid_synth(synth);
+        delete_fluid_settings(settings);
     }
+};
+using Synthesizer = std::unique_ptr<fluid_synth_t, FreeSynthesizer>;
+
+struct Worker {
+    std::mutex queue_mutex;
+    std::condition_variable posted;
+    std::deque<Work> queue;
+    // The music, which the audio thread renders holding music_mutex; no SDL call is made under it.
+    std::mutex music_mutex;
+    Synthesizer synth;
+    std::string path;  // of the tune played, for FluidSynth's complaints about it
+    fluid_player_t* player = nullptr;
+    std::uint64_t player_step = 0;
+    bool tune_over = false;  // the player's clock has passed the tune's last tick
+    bool resting = true;     // neither a tune nor its last notes sound
+    std::future<Synthesizer> loading;
+    std::uint64_t waiting_play = 0;  // a play that waits for the synthesizer
+    std::uint64_t last_step = 0;     // of the opens and plays done
+    std::vector<std::uint8_t> tune;  // as read; empty when it cannot play
+    Mix_Chunk* effect = nullptr;
+    bool open = false, paused = false, failed = false, said_failed = false;
+    SDL_AudioDeviceID id = 0;
+    Clock::time_point last_try, resumed, paused_at;
+};
+
+[[noreturn]] void Run(Worker& worker);
+
+Worker& State() {
+    static Worker* worker = [] {  // never destroyed: the worker and the audio thread outlive statics
+        auto* made = new Worker;
+        std::thread([made] { Run(*made); }).detach();
+        // Ending the program (or a plain return from main) must also end the music on its thread.
+        std::atexit([] { Close(true); });
+        return made;
+    }();
+    return *worker;
 }
 
-bool Open(Device& device) {
-    // SDL would otherwise catch Ctrl+C and termination as events that only an SDL event loop reads,
-    // and the program could no longer be stopped that way.
+std::atomic<Clock::rep> last_mix{0};  // when the audio thread mixed its last buffer
+thread_local bool on_loader = false;
+
+void MarkEnded(std::uint64_t step) {  // under the music's mutex, which every writer holds
+    if (tunes.ended < step)
+        tunes.ended = step;
+}
+
+// Away from the loader FluidSynth speaks only under the music's mutex, of the tune.
+void SynthesizerError(int, const char* message, void*) {
+    media::Refuse(on_loader ? "the synthesizer" : State().path, message ? message : "");
+}
+
+Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
+    fluid_settings_t* settings = new_fluid_settings();
+    if (settings)
+        fluid_settings_setnum(settings, "synth.sample-rate", Frequency);
+    Synthesizer made(settings ? new_fluid_synth(settings) : nullptr);
+    if (!made)
+        delete_fluid_settings(settings);
+    int loaded = 0;
+    for (std::size_t i = 0; made && i < fonts.size(); ++i)
+        loaded += fluid_synth_sfload(made.get(), fonts[i].c_str(), 1) != FLUID_FAILED;
+    if (loaded == 0) {
+        std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
+        return nullptr;
+    }
+    fluid_synth_set_gain(made.get(), SynthGain);
+    return made;
+}
+
+// A detached thread fulfils the promise, so that nothing ever waits for a sound font.
+void StartLoading(Worker& worker) {
+    if (worker.loading.valid() || worker.synth || tunes.no_synthesizer)
+        return;
+    // FluidSynth's warnings about the sound font's oddities mean nothing to a player.
+    for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
+        fluid_set_log_function(level, nullptr, nullptr);
+    for (int level : {FLUID_ERR, FLUID_PANIC})
+        fluid_set_log_function(level, SynthesizerError, nullptr);
+    std::promise<Synthesizer> promise;
+    worker.loading = promise.get_future();
+    std::thread([promise = std::move(promise), fonts = SoundFonts()]() mutable {
+        on_loader = true;
+        promise.set_value(MakeSynthesizer(fonts));
+    }).detach();
+}
+
+// Where the tune's own clock stands, not FluidSynth's status, which lingers after the last note.
+bool StillSounds(Worker& music) {
+    if (!music.player)
+        return false;
+    // Before FluidSynth has read the tune it has no ticks: it is on its way.
+    const int total = fluid_player_get_total_ticks(music.player);
+    music.tune_over |= fluid_player_get_status(music.player) != FLUID_PLAYER_PLAYING ||
+                       (total > 0 && fluid_player_get_current_tick(music.player) >= total);
+    if (music.tune_over)
+        MarkEnded(music.player_step);
+    return !music.tune_over;
+}
+
+// The music's part of each buffer the audio thread mixes; the effects are mixed in after it.
+void SDLCALL Render(void*, Uint8* stream, int length) {
+    Worker& music = State();
+    std::lock_guard lock(music.music_mutex);
+    if (!music.synth || music.resting)
+        return;
+    // Once the tune and its last notes have ended, the synthesizer rests and so may the device.
+    if (!StillSounds(music) && fluid_synth_get_active_voice_count(music.synth.get()) == 0)
+        return void(music.resting = true);
+    fluid_synth_write_s16(music.synth.get(), length / 4, stream, 0, 2, stream, 1, 2);
+    // The first buffer after a start may read the tune; the clock then knows its end.
+    StillSounds(music);
+}
+
+void StopPlayer(Worker& music) {
+    music.waiting_play = 0;
+    if (!music.player)
+        return;
+    fluid_player_stop(music.player);
+    delete_fluid_player(music.player);
+    music.player = nullptr;
+    MarkEnded(music.player_step);
+    fluid_synth_all_sounds_off(music.synth.get(), -1);
+}
+
+// With the synthesizer ready; FluidSynth keeps a copy of the tune, which it reads on the audio thread.
+void StartPlayer(Worker& music, std::uint64_t step) {
+    fluid_player_t* player = new_fluid_player(music.synth.get());
+    if (player && (fluid_player_add_mem(player, music.tune.data(), music.tune.size()) != FLUID_OK ||
+                   fluid_player_play(player) != FLUID_OK)) {
+        delete_fluid_player(player);
+        player = nullptr;
+    }
+    if (!player)
+        return MarkEnded(step);
+    music.player = player;
+    music.player_step = step;
+    music.tune_over = music.resting = false;
+}
+
+bool OpenDevice(Worker& worker) {
+    // SDL would otherwise take Ctrl+C and termination for events that only an SDL event loop reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    ChooseSoundFont();
-    if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, Channels, BufferFrames, nullptr, 0) != 0) {
+    if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    int frequency = 0;
-    Uint16 format = 0;
-    int channels = 0;
-    Mix_QuerySpec(&frequency, &format, &channels);
-    device.frame_rate = frequency;
-    const int frame_bytes = SDL_AUDIO_BITSIZE(format) / 8 * channels;
-    bytes_per_frame = frame_bytes > 0 ? frame_bytes : 4;
-    Mix_AllocateChannels(MixerChannels);
-    // Channels picked freely never land on the effects' own channel.
+    // Of SDL_mixer's 8 channels, those picked freely never land on the effects' own.
     Mix_ReserveChannels(EffectChannel + 1);
-    Mix_SetPostMix(CountMixedFrames, nullptr);
-    // SDL_mixer keeps its device's number to itself; it is the one device this process opened,
-    // and SDL numbers the first one 2. An output that failed at once already counts as stopped.
-    device.id = 2;
-    for (SDL_AudioDeviceID id = 2; id < 16; ++id)
-        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) {
-            device.id = id;
-            break;
-        }
-    device.paused = false;
-    device.resumed = Clock::now();
+    Mix_HookMusic(Render, nullptr);
+    Mix_SetPostMix([](void*, Uint8*, int) { last_mix = Clock::now().time_since_epoch().count(); }, nullptr);
+    // SDL_mixer keeps its device's number to itself: the one this process opened, numbered from 2.
+    worker.id = 2;
+    for (SDL_AudioDeviceID id = 15; id >= 2; --id)
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
+            worker.id = id;
+    worker.paused = false;
+    worker.resumed = Clock::now();
     return true;
 }
 
-// Closes the device. Resting keeps what was loaded for it (the synthesizer above all,
-// whose sound font takes long to read) for when it opens again.
-void CloseNow(bool resting) {
-    Device& device = State();
-    if (!device.open)
+void HaltEffect(Worker& worker) {
+    if (!worker.open)
         return;
-    Mix_HaltChannel(-1);
-    Mix_HaltMusic();
-    if (resting) {
-        Mix_HookMusic(nullptr, nullptr);
-    } else {
-        std::vector<std::function<void()>> releases;
-        {
-            std::lock_guard lock(device.releases_mutex);
-            releases = device.before_close;
-        }
-        for (auto& release : releases)
-            release();
+    Mix_HaltChannel(EffectChannel);
+    Mix_FreeChunk(worker.effect);
+    worker.effect = nullptr;
+}
+
+// Closes the device; the synthesizer and the tune read are kept for when it opens again.
+void CloseDevice(Worker& worker) {
+    if (!worker.open)
+        return;
+    HaltEffect(worker);
+    {
+        std::lock_guard lock(worker.music_mutex);
+        StopPlayer(worker);
+        worker.resting = true;
     }
-    Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    device.open = false;
-    device.frame_rate = resting ? device.frame_rate.load() : 0;
-    music_sounds = false;
+    worker.open = false;
 }
 
-void CloseNow() {
-    CloseNow(false);
-}
-
-// A device that should be playing but has mixed nothing for a long while: its output
-// is gone (a full disk under the disk driver, a sound card unplugged).
-bool OutputFailed(const Device& device) {
-    if (device.id != 0 && SDL_GetAudioDeviceStatus(device.id) == SDL_AUDIO_STOPPED)
-        return true;
-    if (device.paused)
-        return false;
-    const auto since = std::max<std::int64_t>(
-        last_mix_ms,
-        std::chrono::duration_cast<std::chrono::milliseconds>(device.resumed.time_since_epoch()).count());
-    return NowMs() - since > StallLimit.count();
-}
-
-bool OpenWhenDue(Device& device) {
-    const auto now = Clock::now();
-    if (device.failed && now - device.last_try < RetryInterval())
-        return false;
-    device.last_try = now;
-    device.failed = !Open(device);
-    if (device.failed) {
-        if (!device.said_failed)
-            std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
-        device.said_failed = true;
-        return false;
-    }
-    device.open = true;
-    std::vector<std::function<void()>> reopen;
-    {
-        std::lock_guard lock(device.releases_mutex);
-        reopen = device.after_open;
-    }
-    for (auto& work : reopen)
-        work();
-    return true;
-}
-
-bool ReadyNow() {
-    Device& device = State();
-    if (device.open && OutputFailed(device)) {
+// Opens the device when it is closed and may be tried, resumes it when paused, and tells whether it is open.
+bool Ready(Worker& worker) {
+    // A stopped device, or one that should play but mixes nothing, lost its output (a full disk, a card
+    // unplugged).
+    const Clock::time_point mixed{Clock::duration{last_mix.load()}};
+    if (worker.open && (SDL_GetAudioDeviceStatus(worker.id) == SDL_AUDIO_STOPPED ||
+                        (!worker.paused && Clock::now() - std::max(mixed, worker.resumed) > StallLimit))) {
         std::fprintf(stderr, "zam: the sound output stopped; opening it again\n");
-        CloseNow();
+        CloseDevice(worker);
     }
-    if (!device.open && !OpenWhenDue(device))
-        return false;
-    if (device.paused) {
-        SDL_PauseAudioDevice(device.id, 0);
-        device.paused = false;
-        device.resumed = Clock::now();
+    if (!worker.open && !(worker.failed && Clock::now() - worker.last_try < RetryInterval())) {
+        worker.last_try = Clock::now();
+        worker.open = OpenDevice(worker);
+        worker.failed = !worker.open;
+        if (worker.failed && !worker.said_failed)
+            std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
+        worker.said_failed |= worker.failed;
+    } else if (worker.open && worker.paused) {
+        SDL_PauseAudioDevice(worker.id, 0);
+        worker.paused = false;
+        worker.resumed = Clock::now();
     }
-    return true;
+    return worker.open;
 }
 
-// Between works: a device with nothing to sound is paused, so that silence costs
-// next to nothing, and after a while closed, so that it costs nothing.
-void RestWhenSilent() {
-    Device& device = State();
-    if (!device.open || music_sounds || Mix_Playing(-1) > 0)
+void PlayEffectNow(Worker& worker, const std::string& path) {
+    // Even a file that cannot play cuts off the effect before it; each is read afresh, as it is now.
+    HaltEffect(worker);
+    auto bytes = path.empty() ? std::nullopt : media::Read(path, media::Kind::Effect);
+    if (!bytes || !Ready(worker))
         return;
-    if (!device.paused) {
-        SDL_PauseAudioDevice(device.id, 1);
-        device.paused = true;
-        device.paused_at = Clock::now();
-    } else if (Clock::now() - device.paused_at >= RestClose) {
-        CloseNow(true);
+    SDL_RWops* source = SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size()));
+    worker.effect = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
+    if (worker.effect)
+        Mix_PlayChannel(EffectChannel, worker.effect, 0);
+    else
+        media::Refuse(path, SDL_GetError());
+}
+
+void OpenTuneNow(Worker& worker, const OpenTune& open) {
+    auto bytes = media::Read(open.path, media::Kind::Tune);
+    const bool device = Ready(worker);
+    std::lock_guard lock(worker.music_mutex);
+    StopPlayer(worker);
+    worker.path = open.path;
+    worker.last_step = open.step;
+    worker.tune = bytes && device ? std::move(*bytes) : std::vector<std::uint8_t>{};
+    if (device)
+        StartLoading(worker);
+}
+
+void PlayTuneNow(Worker& worker, std::uint64_t step) {
+    const bool device = !worker.tune.empty() && Ready(worker);
+    std::lock_guard lock(worker.music_mutex);
+    StopPlayer(worker);
+    worker.last_step = step;
+    if (!device || tunes.no_synthesizer)
+        MarkEnded(step);
+    else if (!worker.synth)
+        worker.waiting_play = step;
+    else
+        StartPlayer(worker, step);
+}
+
+// Looks, without waiting, whether the synthesizer is made; a play that waited for it starts.
+void PollSynthesizer(Worker& worker) {
+    if (!worker.loading.valid() || worker.loading.wait_for(0s) != std::future_status::ready)
+        return;
+    Synthesizer made = worker.loading.get();
+    tunes.no_synthesizer = !made;
+    const std::uint64_t waiting = std::exchange(worker.waiting_play, 0);
+    // The device may have rested while the sound font was read.
+    const bool device = waiting && made && Ready(worker);
+    std::lock_guard lock(worker.music_mutex);
+    worker.synth = std::move(made);
+    if (device)
+        StartPlayer(worker, waiting);
+    else
+        MarkEnded(waiting);
+}
+
+// With nothing to do: a silent device is paused, so that silence costs next to nothing, then closed.
+void RestWhenSilent(Worker& worker) {
+    std::unique_lock lock(worker.music_mutex);
+    if (!worker.resting || worker.waiting_play || (lock.unlock(), !worker.open) || Mix_Playing(-1) > 0)
+        return;
+    if (!worker.paused) {
+        SDL_PauseAudioDevice(worker.id, 1);
+        worker.paused = true;
+        worker.paused_at = Clock::now();
+    } else if (Clock::now() - worker.paused_at >= RestClose) {
+        CloseDevice(worker);
     }
 }
 
-[[noreturn]] void SoundThread(Queue& queue) {
-    std::unique_lock lock(queue.mutex);
+// The device closes and the synthesizer goes; one still being made is left to its loader, which frees it.
+void ShutNow(Worker& worker, bool exiting) {
+    CloseDevice(worker);
+    std::lock_guard lock(worker.music_mutex);
+    StopPlayer(worker);
+    MarkEnded(worker.last_step);
+    if (!exiting)
+        worker.synth = nullptr;
+    worker.loading = {};
+    worker.tune = {};
+    tunes.no_synthesizer = false;
+    tunes.dropped = worker.last_step;
+}
+
+void Do(Worker& worker, Work& work) {
+    if (auto* shut = std::get_if<Shut>(&work))
+        return ShutNow(worker, shut->exiting), shut->done->set_value();
+    if (auto* open = std::get_if<OpenTune>(&work)) {
+        OpenTuneNow(worker, *open);
+    } else if (auto* play = std::get_if<PlayTune>(&work)) {
+        PlayTuneNow(worker, play->step);
+    } else if (auto* effect = std::get_if<PlayEffect>(&work)) {
+        PlayEffectNow(worker, effect->path);
+    } else if (std::holds_alternative<CloseTune>(work)) {
+        std::lock_guard lock(worker.music_mutex);
+        StopPlayer(worker);
+        worker.tune = {};
+    } else if (Ready(worker)) {
+        StartLoading(worker);
+    }
+}
+
+[[noreturn]] void Run(Worker& worker) {
+    std::unique_lock lock(worker.queue_mutex);
     while (true) {
-        if (queue.work.empty()) {
-            if (State().open)
-                queue.posted.wait_for(lock, RestCheck);
-            else
-                queue.posted.wait(lock);
-        }
-        if (queue.work.empty()) {
-            lock.unlock();
-            RestWhenSilent();
-            lock.lock();
-            continue;
-        }
-        auto work = std::move(queue.work.front());
-        queue.work.pop_front();
+        // Awake now and then while a sound font is read, or while the device may come to rest.
+        if (worker.queue.empty() && (worker.loading.valid() || worker.open))
+            worker.posted.wait_for(lock, worker.loading.valid() ? 20ms : 250ms);
+        else if (worker.queue.empty())
+            worker.posted.wait(lock);
+        std::optional<Work> job;
+        if (!worker.queue.empty())
+            job = std::move(worker.queue.front()), worker.queue.pop_front();
         lock.unlock();
-        work();
+        if (job)
+            Do(worker, *job);
+        PollSynthesizer(worker);
+        if (!job)
+            RestWhenSilent(worker);
         lock.lock();
     }
 }
 
-Queue& SoundQueue() {
-    static Queue* queue = [] {
-        auto* made = new Queue;  // never destroyed: the thread runs until the process ends
-        std::thread thread([made] { SoundThread(*made); });
-        made->thread = thread.get_id();
-        thread.detach();
-        // Ending the program must also end the music, which plays on another thread; a
-        // plain return from main (the tests) closes it too.
-        std::atexit(Close);
-        return made;
-    }();
-    return *queue;
-}
-
 }  // namespace
 
-void Post(std::function<void()> work) {
-    Queue& queue = SoundQueue();
-    std::lock_guard lock(queue.mutex);
-    queue.work.push_back(std::move(work));
-    queue.posted.notify_one();
-}
+Tunes tunes;
 
-void Run(const std::function<void()>& work) {
-    Queue& queue = SoundQueue();
-    if (std::this_thread::get_id() == queue.thread) {
-        work();
-        return;
-    }
-    std::mutex mutex;
-    std::condition_variable done_signal;
-    bool done = false;
-    Post([&] {
-        work();
-        std::lock_guard lock(mutex);
-        done = true;
-        done_signal.notify_one();
-    });
-    std::unique_lock lock(mutex);
-    done_signal.wait(lock, [&] { return done; });
-}
-
-bool Ready() {
-    bool ready = false;
-    Run([&] { ready = ReadyNow(); });
-    return ready;
-}
-
-bool IsOpen() {
-    return State().open;
+void Post(Work work) {
+    Worker& worker = State();
+    std::lock_guard lock(worker.queue_mutex);
+    worker.queue.push_back(std::move(work));
+    worker.posted.notify_one();
 }
 
 std::chrono::milliseconds& RetryInterval() {
@@ -303,30 +390,10 @@ std::chrono::milliseconds& RetryInterval() {
     return interval;
 }
 
-void MusicSounds(bool sounding) {
-    music_sounds = sounding;
-}
-
-std::int64_t FramesMixed() {
-    return frames_mixed.load();
-}
-
-int FrameRate() {
-    return State().frame_rate;
-}
-
-void BeforeClose(std::function<void()> release) {
-    std::lock_guard lock(State().releases_mutex);
-    State().before_close.push_back(std::move(release));
-}
-
-void AfterOpen(std::function<void()> work) {
-    std::lock_guard lock(State().releases_mutex);
-    State().after_open.push_back(std::move(work));
-}
-
-void Close() {
-    Run([] { CloseNow(false); });
+void Close(bool exiting) {
+    std::promise<void> done;
+    Post(Shut{&done, exiting});
+    done.get_future().wait();
 }
 
 }  // namespace platform::audio

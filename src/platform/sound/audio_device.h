@@ -1,57 +1,57 @@
 #pragma once
-// The one audio device that the music and the effects share, and the sound thread
-// that alone drives it. Opening a device, loading a file and halting a sound may
-// each wait for the audio thread, which may be busy for a long moment (FluidSynth
-// reads a tune inside it), so the window's thread only hands work to the sound
-// thread and never waits for it.
-//
-// The device is opened at the first sound, with SDL's audio subsystem only (Qt owns
-// the windows). Without one, or after its output failed, it is tried again at the
-// next sound, at most once every RetryInterval. While nothing sounds it is paused, and
-// after a while of silence closed until the next sound.
+// The sound worker: one thread alone owns the audio device, the synthesizer and the effect
+// sounding, and does the work posted to it in order; opening a device, reading a file and
+// halting a sound may wait for the audio thread, so the window's thread only posts work and
+// reads where the tunes stand. The device opens at the first sound (SDL's audio only: Qt owns
+// the windows); without one, or after its output failed, it is tried again at a later sound, at
+// most once every RetryInterval. It is paused while nothing sounds and closed after a while of
+// silence, keeping the synthesizer.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
+#include <future>
+#include <string>
+#include <variant>
+#include <vector>
 
 namespace platform::audio {
 
-// Hands work to the sound thread, which runs it after everything handed to it before.
-void Post(std::function<void()> work);
-// Runs work on the sound thread and waits until it has run (at once on that thread).
-void Run(const std::function<void()>& work);
+struct OpenTune {  // reads the tune; `step` is the sequencer's count at the open
+    std::string path;
+    std::uint64_t step = 0;
+};
+struct PlayTune {  // plays the tune read last from its start; `step` ends when the tune does
+    std::uint64_t step = 0;
+};
+struct CloseTune {};
+struct PlayEffect {  // cuts off the effect still playing, then plays this one unless the path is empty
+    std::string path;
+};
+struct Prepare {};  // starts making the synthesizer, ahead of the first tune
+struct Shut {       // Close's own; at the program's end freeing the synthesizer would only delay it
+    std::promise<void>* done;
+    bool exiting;
+};
+using Work = std::variant<OpenTune, PlayTune, CloseTune, PlayEffect, Prepare, Shut>;
 
-// Opens the device (and the mixer) when it is closed and may be tried, resumes it when
-// paused, and tells whether it is open. On the sound thread; from any other it waits.
-bool Ready();
-// True while the device is open, without trying to open it.
-bool IsOpen();
+void Post(Work work);  // returns at once
 
-// How long a device that could not be opened, or whose output failed, is left alone.
+// Where the tunes stand, written by the worker and the audio thread.
+struct Tunes {
+    std::atomic<std::uint64_t> ended{0};      // every play up to this step has ended
+    std::atomic<std::uint64_t> dropped{0};    // every open up to this step went with the device
+    std::atomic<bool> no_synthesizer{false};  // it could not be made (until the next Close)
+};
+extern Tunes tunes;
+
 std::chrono::milliseconds& RetryInterval();
+// The sound fonts the synthesizer reads: those SDL_SOUNDFONTS names, else the first one installed.
+std::vector<std::string> SoundFonts();
 
-// The music tells the sound thread whether it still sounds; the device pauses once
-// neither the music nor an effect does.
-void MusicSounds(bool sounding);
-
-// Frames the mixer has rendered since the device opened, advanced by the audio
-// thread after every buffer (not while the device is paused).
-std::int64_t FramesMixed();
-// Frames per second of the open device (0 while closed).
-int FrameRate();
-
-// The mixer channel kept for the effects, so that an effect only ever cuts off another effect.
-inline constexpr int EffectChannel = 0;
-
-// Work for the sound thread to run just before the device closes: halting and freeing
-// what was loaded for it.
-void BeforeClose(std::function<void()> release);
-
-// Work for the sound thread to run each time the device has opened (again after a rest).
-void AfterOpen(std::function<void()> work);
-
-// Stops every sound, frees what was loaded and closes the device; the next sound
-// opens it again. Registered to run when the program ends.
-void Close();
+// Once the work posted before is done: stops every sound, lets the tune and the synthesizer go and
+// closes the device (the next sound opens it again), never waiting for a sound font being read.
+// Registered to run when the program ends.
+void Close(bool exiting = false);
 
 }  // namespace platform::audio
