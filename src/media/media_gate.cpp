@@ -166,33 +166,6 @@ int OpenByBytes(const std::string& path, int flags) {
     return folder;
 }
 
-std::string Check(const std::string& path, Kind kind, bool* found) {
-    // Non-blocking, so that a pipe of that name cannot hold the program.
-    if (found)
-        *found = false;
-    const int fd = OpenByBytes(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return Errno(errno);
-    struct stat about {};
-    std::string fault;
-    std::uint8_t header[HeaderBytes];
-    const std::uintmax_t cap = kind == Kind::Tune ? TuneCap : EffectCap;
-    const bool regular = ::fstat(fd, &about) == 0 && S_ISREG(about.st_mode);
-    if (found)
-        *found = regular;
-    if (!regular) {
-        fault = "not a regular file";
-    } else if (static_cast<std::uintmax_t>(about.st_size) > cap) {
-        fault = "larger than " + std::to_string(cap >> 20) + " MB";
-    } else {
-        const ssize_t got = ::pread(fd, header, sizeof header, 0);
-        const std::span<const std::uint8_t> bytes(header, got > 0 ? static_cast<std::size_t>(got) : 0);
-        fault = got < 0 ? Errno(errno) : kind == Kind::Tune ? MidiHeaderFault(bytes) : WaveHeaderFault(bytes);
-    }
-    ::close(fd);
-    return fault;
-}
-
 std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind) {
     // One open and one read: non-blocking, so that a pipe of that name cannot hold the program.
     std::string fault;
@@ -210,12 +183,14 @@ std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind
         // One byte more than the file had tells a file that grew since it was looked at.
         bytes.resize(static_cast<std::size_t>(about.st_size) + 1);
         std::size_t got = 0;
-        for (ssize_t n = 1; n > 0 && got<bytes.size(); got += n> 0 ? n : 0)
+        for (ssize_t n = 1; n > 0 && got < bytes.size();) {
             n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            got += n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
         if (got == bytes.size())
             fault = "changed while it was read";
         bytes.resize(got);
-        // The header is judged on its first bytes alone, as the cheap check judges it.
+        // The header is judged on its first bytes alone, as the fuzzed header checks judge it.
         const auto head = std::span<const std::uint8_t>(bytes).first(std::min(bytes.size(), HeaderBytes));
         if (fault.empty())
             fault = kind == Kind::Tune ? MidiHeaderFault(head) : WaveHeaderFault(head);

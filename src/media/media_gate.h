@@ -19,7 +19,7 @@ enum class Kind { Tune, Effect };
 
 inline constexpr std::uintmax_t TuneCap = 4u << 20;
 inline constexpr std::uintmax_t EffectCap = 16u << 20;
-// The bytes the header checks look at; the rest of a file is read only off the window's thread.
+// The bytes the header checks look at, at the start of a file.
 inline constexpr std::size_t HeaderBytes = 512;
 
 // What is wrong with the start of a standard MIDI file FluidSynth is to play; empty when
@@ -37,13 +37,9 @@ std::string WaveFileFault(std::span<const std::uint8_t> bytes);
 // Opens a file by its bytes, whatever its length; -1 with errno set when it cannot.
 int OpenByBytes(const std::string& path, int flags);
 
-// The cheap check the window's thread makes: a regular file below the cap whose
-// header passes. Empty when the file may be played, otherwise why not; found tells
-// whether there was a regular file at all.
-std::string Check(const std::string& path, Kind kind, bool* found = nullptr);
-
-// The whole file, opened once and read without taking more than the cap, then checked like
-// Check and whole; nothing when it may not be played (reported once, like every refusal).
+// The whole file, opened once and read without taking more than the cap: a regular file
+// below the cap whose header (on its first HeaderBytes) and whole content pass; nothing
+// when it may not be played (reported once, like every refusal).
 std::optional<std::vector<std::uint8_t>> Read(const std::string& path, Kind kind);
 
 // Says once per file and run why it gives no sound; later calls for it say nothing.

@@ -112,38 +112,38 @@ protected:
 };
 
 TEST_F(MediaGateFiles, OnlyRegularFilesBelowTheirCapAreReadAndEachRefusalIsSaidOnce) {
-    using media::Check;
+    using media::Read;
     WriteFile(At("good.wav"), Wave(22050));
     WriteFile(At("good.mid"), Tune());
-    EXPECT_EQ(Check(At("good.wav"), Kind::Effect), "");
-    EXPECT_EQ(Check(At("good.mid"), Kind::Tune), "");
-    ASSERT_TRUE(media::Read(At("good.mid"), Kind::Tune));
-    EXPECT_EQ(media::Read(At("good.mid"), Kind::Tune)->size(), Tune().size());
+    EXPECT_TRUE(Read(At("good.wav"), Kind::Effect));
+    ASSERT_TRUE(Read(At("good.mid"), Kind::Tune));
+    EXPECT_EQ(Read(At("good.mid"), Kind::Tune)->size(), Tune().size());
 
-    bool found = true;
-    EXPECT_NE(Check(At("missing.mid"), Kind::Tune, &found), "");
-    EXPECT_FALSE(found);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Read(At("missing.mid"), Kind::Tune));
     fs::create_directories(dir / "folder.wav");
-    EXPECT_NE(Check(At("folder.wav"), Kind::Effect, &found), "");
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(Read(At("folder.wav"), Kind::Effect));
     // A pipe of that name would hold whoever opened it for reading, were it not refused.
     ASSERT_EQ(::mkfifo(At("pipe.mid").c_str(), 0600), 0);
-    EXPECT_NE(Check(At("pipe.mid"), Kind::Tune), "");
-    EXPECT_FALSE(media::Read(At("pipe.mid"), Kind::Tune));
-
+    EXPECT_FALSE(Read(At("pipe.mid"), Kind::Tune));
     // Over the caps, with a true header: sparse, so the test writes next to nothing.
     for (auto [name, kind, size] : {std::tuple{"big.mid", Kind::Tune, media::TuneCap + 1},
                                     std::tuple{"big.wav", Kind::Effect, media::EffectCap + 1},
                                     std::tuple{"huge.mid", Kind::Tune, std::uintmax_t{6} << 30}}) {
         WriteFile(At(name), kind == Kind::Tune ? Tune() : Wave(22050));
         fs::resize_file(At(name), size);
-        EXPECT_NE(Check(At(name), kind, &found), "") << name;
-        EXPECT_TRUE(found);
-        EXPECT_FALSE(media::Read(At(name), kind)) << name;
+        EXPECT_FALSE(Read(At(name), kind)) << name;
     }
     WriteFile(At("cap.mid"), Tune());
     fs::resize_file(At("cap.mid"), media::TuneCap);
-    EXPECT_EQ(Check(At("cap.mid"), Kind::Tune), "") << "a tune of exactly the cap passes the header check";
+    Read(At("cap.mid"), Kind::Tune);
+    const std::string refused = testing::internal::GetCapturedStderr();
+    for (const char* name : {"missing.mid", "folder.wav", "pipe.mid", "big.mid", "big.wav", "huge.mid"})
+        EXPECT_NE(refused.find(At(name) + ": "), std::string::npos) << name << " refused and named";
+    for (const char* name : {"folder.wav", "pipe.mid"})
+        EXPECT_NE(refused.find(At(name) + ": not a regular file"), std::string::npos) << refused;
+    EXPECT_EQ(refused.find("cap.mid: larger"), std::string::npos)
+        << "a tune of exactly the cap is not too large";
 
     testing::internal::CaptureStderr();
     WriteFile(At("slow.wav"), Wave(1, 1, 8, 24348));
