@@ -7,13 +7,11 @@
 #include <cstdlib>
 #include <deque>
 #include <fluidsynth.h>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "media/media_gate.h"
 
@@ -145,8 +143,9 @@ void SDLCALL Render(void*, Uint8* stream, int length) {
     if (!music.synth || music.resting)
         return;
     // Once the tune and its last notes have ended, the synthesizer rests and so may the device.
-    if (!StillSounds(music) && fluid_synth_get_active_voice_count(music.synth.get()) == 0)
-        return void(music.resting = true);
+    music.resting = !StillSounds(music) && fluid_synth_get_active_voice_count(music.synth.get()) == 0;
+    if (music.resting)
+        return;
     fluid_synth_write_s16(music.synth.get(), length / 4, stream, 0, 2, stream, 1, 2);
     // The first buffer after a start may read the tune; the clock then knows its end.
     StillSounds(music);
@@ -228,8 +227,7 @@ void CloseDevice(Worker& worker) {
 
 // Opens the device when it is closed and may be tried, resumes it when paused, and tells whether it is open.
 bool Ready(Worker& worker) {
-    // A stopped device, or one that should play but mixes nothing, lost its output (a full disk, a card
-    // unplugged).
+    // A stopped device, or one that should play but mixes nothing, lost its output (a card unplugged).
     const Clock::time_point mixed{Clock::duration{last_mix.load()}};
     if (worker.open && (SDL_GetAudioDeviceStatus(worker.id) == SDL_AUDIO_STOPPED ||
                         (!worker.paused && Clock::now() - std::max(mixed, worker.resumed) > StallLimit))) {
@@ -310,7 +308,9 @@ void PollSynthesizer(Worker& worker) {
 // With nothing to do: a silent device is paused, so that silence costs next to nothing, then closed.
 void RestWhenSilent(Worker& worker) {
     std::unique_lock lock(worker.music_mutex);
-    if (!worker.resting || worker.waiting_play || (lock.unlock(), !worker.open) || Mix_Playing(-1) > 0)
+    const bool silent = worker.resting && !worker.waiting_play;
+    lock.unlock();
+    if (!silent || !worker.open || Mix_Playing(-1) > 0)
         return;
     if (!worker.paused) {
         SDL_PauseAudioDevice(worker.id, 1);
@@ -336,9 +336,10 @@ void ShutNow(Worker& worker, bool exiting) {
 }
 
 void Do(Worker& worker, Work& work) {
-    if (auto* shut = std::get_if<Shut>(&work))
-        return ShutNow(worker, shut->exiting), shut->done->set_value();
-    if (auto* open = std::get_if<OpenTune>(&work)) {
+    if (auto* shut = std::get_if<Shut>(&work)) {
+        ShutNow(worker, shut->exiting);
+        shut->done->set_value();
+    } else if (auto* open = std::get_if<OpenTune>(&work)) {
         OpenTuneNow(worker, *open);
     } else if (auto* play = std::get_if<PlayTune>(&work)) {
         PlayTuneNow(worker, play->step);

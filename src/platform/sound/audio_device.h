@@ -1,11 +1,10 @@
 #pragma once
-// The sound worker: one thread alone owns the audio device, the synthesizer and the effect
-// sounding, and does the work posted to it in order; opening a device, reading a file and
-// halting a sound may wait for the audio thread, so the window's thread only posts work and
-// reads where the tunes stand. The device opens at the first sound (SDL's audio only: Qt owns
-// the windows); without one, or after its output failed, it is tried again at a later sound, at
-// most once every RetryInterval. It is paused while nothing sounds and closed after a while of
-// silence, keeping the synthesizer.
+// The sound worker: one thread alone owns the audio device, the synthesizer and the effect sounding,
+// and does the work posted to it in order; opening a device, reading a file and halting a sound may
+// wait for the audio thread, so the window's thread only posts work and reads where the tunes stand.
+// The device opens at the first sound (SDL's audio only: Qt owns the windows); without one, or after
+// its output failed, it is tried again at a later sound, at most once every RetryInterval. It is
+// paused while nothing sounds and closed after a while of silence, keeping the synthesizer.
 
 #include <atomic>
 #include <chrono>
