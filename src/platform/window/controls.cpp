@@ -107,14 +107,13 @@ void Control::SetVisible(bool visible) {
 }
 
 void Control::Refresh() {
-    QWidget* window = surface_ ? surface_ : widget_ ? widget_->parentWidget() : nullptr;
-    if (!window)
+    // Only a control its window paints has a look of its own to put there; a widget paints itself.
+    if (!surface_)
         return;
-    const QRect now = surface_ ? Shown() : widget_->isVisible() ? widget_->geometry() : QRect();
-    const QRect area = last_shown_.united(now);
-    last_shown_ = now;
+    const QRect area = last_shown_.united(Shown());
+    last_shown_ = Shown();
     if (!area.isEmpty())
-        window->repaint(area);
+        surface_->repaint(area);
 }
 
 // ---- Label -----------------------------------------------------------------
