@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "media/media_folder.h"
+#include "platform/accessibility/accessibility.h"
 #include "platform/window/display_check.h"
 #include "platform/window/forms.h"
 #include "screens/module1.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zam"));
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::EnableAccessibility();
     media::EnterMediaFolder(media::ExecutableFolder(argc > 0 ? argv[0] : nullptr));
     screens::Main();
     return EXIT_SUCCESS;

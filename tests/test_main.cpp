@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "platform/accessibility/accessibility.h"
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -16,6 +18,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::EnableAccessibility();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

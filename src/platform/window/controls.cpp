@@ -1,11 +1,8 @@
 #include "platform/window/controls.h"
 
-#include <QAccessible>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-
-#include "platform/window/accessible.h"
 
 namespace platform {
 
@@ -44,8 +41,6 @@ Control::Control(const ControlSpec& spec, QWidget* surface) : Control(spec) {
 
 // The widget goes with the control: the next load builds a fresh one from the layout.
 Control::~Control() {
-    if (accessible_)
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible_));
     delete widget_.data();
 }
 
@@ -55,15 +50,6 @@ void Control::Attach(QWidget* widget) {
     widget_->setAccessibleDescription(accessible_description_);
     Place();
     widget_->setVisible(visible_);
-}
-
-QAccessibleInterface* Control::Accessible() {
-    const bool tells = !accessible_name_.isEmpty() || dynamic_cast<Label*>(this);
-    if (!accessible_ && surface_ && tells) {
-        accessible_ = new WindowlessAccessible(*this, *surface_);
-        QAccessible::registerAccessibleInterface(accessible_);
-    }
-    return accessible_;
 }
 
 QRect Control::PixelRect() const {
@@ -128,6 +114,8 @@ void Label::SetCaption(const std::string& caption) {
     text_pixels_ = -1;
     picture_stale_ = true;
     Repaint(was);
+    if (control_changed)
+        control_changed(*this, ControlChange::Text);
 }
 
 void Label::SetForeColor(Rgb colour) {
@@ -181,12 +169,8 @@ Image::Image(QWidget* parent, const ControlSpec& spec)
 
 void Image::SetToggle(bool checked) {
     toggle_ = checked;
-    if (QAccessibleInterface* accessible = Accessible()) {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(accessible, changed);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (control_changed)
+        control_changed(*this, ControlChange::State);
 }
 
 void Image::Paint(QPainter& painter) const {

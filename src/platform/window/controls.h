@@ -16,7 +16,6 @@
 #include "platform/window/pictures.h"
 
 class QPainter;
-class QAccessibleInterface;
 
 namespace platform {
 
@@ -53,13 +52,13 @@ public:
     // The pixels of its window that the control covers.
     virtual QRect PixelRect() const;
 
+    // What a screen reader says of the control.
     const QString& AccessibleName() const { return accessible_name_; }
     const QString& AccessibleDescription() const { return accessible_description_; }
-    // A windowless control's interface for a screen reader, if it has anything to tell.
-    QAccessibleInterface* Accessible();
 
     // A windowless control paints itself on its window, within InkRect.
     bool Windowless() const { return surface_ != nullptr; }
+    QWidget* Surface() const { return surface_; }
     virtual QRect InkRect() const { return PixelRect(); }
     virtual void Paint(QPainter&) const {}
 
@@ -85,8 +84,12 @@ private:
     QPointer<QWidget> widget_;
     QWidget* surface_ = nullptr;
     QRect last_shown_;
-    QAccessibleInterface* accessible_ = nullptr;
 };
+
+// What a screen reader may want to hear of: a control's text or its state changed.
+enum class ControlChange { Text, State };
+// Told of every such change, when a screen reader's layer has asked to be.
+inline void (*control_changed)(const Control&, ControlChange) = nullptr;
 
 class Label : public Control {
 public:

@@ -1,6 +1,5 @@
 #include "platform/window/forms.h"
 
-#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -17,7 +16,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/window/accessible.h"
 #include "platform/window/events.h"
 #include "platform/window/pictures.h"
 #include "platform/window/qt_keys.h"
@@ -61,51 +59,6 @@ protected:
     }
 };
 
-// A screen reader finds the window's controls among its children in the order they were
-// created: a widget's own interface, or for a control the window paints, one of its own.
-class AccessibleFormWindow : public QAccessibleWidget {
-public:
-    explicit AccessibleFormWindow(FormWindow* window) : QAccessibleWidget(window), form_(window->form_) {}
-
-    int childCount() const override { return static_cast<int>(Children().size()); }
-    QAccessibleInterface* child(int index) const override {
-        const auto children = Children();
-        return index >= 0 && index < static_cast<int>(children.size()) ? children[index] : nullptr;
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        const auto children = Children();
-        const auto found = std::find(children.begin(), children.end(), child);
-        return found == children.end() ? -1 : static_cast<int>(found - children.begin());
-    }
-    // Widgets lie above the controls the window paints; of each, the last created on top.
-    QAccessibleInterface* childAt(int x, int y) const override {
-        const auto children = Children();
-        for (bool windowless : {false, true}) {
-            for (auto it = children.rbegin(); it != children.rend(); ++it) {
-                const bool own = (*it)->object() == nullptr;
-                if (own == windowless && !(*it)->state().invisible && (*it)->rect().contains(x, y))
-                    return *it;
-            }
-        }
-        return nullptr;
-    }
-
-private:
-    std::vector<QAccessibleInterface*> Children() const {
-        std::vector<QAccessibleInterface*> children;
-        for (auto it = form_.controls_.rbegin(); it != form_.controls_.rend(); ++it) {
-            Control* control = it->get();
-            QAccessibleInterface* child = control->Widget()
-                                              ? QAccessible::queryAccessibleInterface(control->Widget())
-                                              : control->Accessible();
-            if (child)
-                children.push_back(child);
-        }
-        return children;
-    }
-    Form& form_;
-};
-
 namespace {
 
 Qt::WindowFlags FlagsOf(const WindowSpec& spec) {
@@ -123,11 +76,6 @@ Qt::WindowFlags FlagsOf(const WindowSpec& spec) {
         return Qt::Window | Qt::FramelessWindowHint;
     }
     return Qt::Window;
-}
-
-QAccessibleInterface* AccessibleForm(const QString& class_name, QObject* object) {
-    auto* window = class_name == QLatin1String("QWidget") ? dynamic_cast<FormWindow*>(object) : nullptr;
-    return window ? new AccessibleFormWindow(window) : nullptr;
 }
 
 QRect ScreenGeometry() {
@@ -191,8 +139,6 @@ void Form::Load() {
 }
 
 void Form::CreateWindow() {
-    static const bool accessible = (QAccessible::installFactory(AccessibleForm), true);
-    (void)accessible;
     window_ = new FormWindow(*this, FlagsOf(spec_));
     window_->setWindowTitle(QString::fromUtf8(spec_.caption));
     window_->setObjectName(QString::fromUtf8(spec_.name));
@@ -334,6 +280,11 @@ Image* Form::ImageAt(QPoint at) const {
 
 QWidget* Form::Window() const {
     return window_;
+}
+
+const Form* Form::Of(const QWidget* window) {
+    const auto* form_window = dynamic_cast<const FormWindow*>(window);
+    return form_window ? &form_window->form_ : nullptr;
 }
 
 bool Form::Exposed() const {

@@ -66,6 +66,11 @@ public:
     // done before then, without pumping, would never reach the screen.
     void WaitUntilExposed(int max_milliseconds = 2000);
 
+    // The form whose window this is, if it is one.
+    static const Form* Of(const QWidget* window);
+    // The loaded form's controls, the first of its table first.
+    const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
+
     // A control of the loaded form by name and array index (-1 for a plain control); none if absent.
     Control* FindControl(std::string_view name, int index = -1) const;
 
@@ -86,7 +91,6 @@ protected:
 
 private:
     friend class FormWindow;
-    friend class AccessibleFormWindow;
     [[noreturn]] void MissingControl(std::string_view name, int index) const;
     void Load();
     void CreateWindow();

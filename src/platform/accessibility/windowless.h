@@ -1,22 +1,24 @@
 #pragma once
-// What a screen reader is told of a control that its window paints itself: the
-// window's own interface lists it among its children (see forms.cpp).
+// What a screen reader is told of a control that its window paints itself.
 
 #include <QAccessibleInterface>
-#include <QPointer>
-#include <QWidget>
+#include <string>
+#include <utility>
 
 namespace platform {
 
 class Control;
+class Form;
 
 // A named image is a button (a switch, pressed or not, once made one), a label static
-// text named by its caption unless it has a name of its own. Lives as long as its control.
+// text named by its caption unless it has a name of its own. It finds its control by name
+// in whatever the form has loaded, and is not valid while the form has none.
 class WindowlessAccessible : public QAccessibleInterface {
 public:
-    WindowlessAccessible(const Control& control, QWidget& window) : control_(control), window_(&window) {}
+    WindowlessAccessible(const Form& form, std::string name, int index)
+        : form_(form), name_(std::move(name)), index_(index) {}
 
-    bool isValid() const override { return window_ != nullptr; }
+    bool isValid() const override { return Live() != nullptr; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
@@ -31,8 +33,12 @@ public:
     QAccessible::State state() const override;
 
 private:
-    const Control& control_;
-    QPointer<QWidget> window_;
+    // The control, while its form has it loaded.
+    const Control* Live() const;
+
+    const Form& form_;
+    std::string name_;
+    int index_;
 };
 
 }  // namespace platform
