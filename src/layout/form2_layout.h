@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "platform/window/control_spec.h"
+#include "platform/control_spec.h"
 
 namespace layout {
 

@@ -14,9 +14,7 @@ inline constexpr Boolean False = 0;
 
 // An RGB colour; a component computed above 255 counts as 255.
 struct Rgb {
-    int r = 0;
-    int g = 0;
-    int b = 0;
+    int r = 0, g = 0, b = 0;
     constexpr bool operator==(const Rgb&) const = default;
 };
 

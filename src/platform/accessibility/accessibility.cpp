@@ -61,9 +61,11 @@ private:
         std::vector<QAccessibleInterface*> children;
         for (auto it = form_.Controls().rbegin(); it != form_.Controls().rend(); ++it) {
             const Control& control = **it;
-            QAccessibleInterface* child = control.Widget()
-                                              ? QAccessible::queryAccessibleInterface(control.Widget())
-                                              : control.Windowless() ? Windowless(form_, control) : nullptr;
+            QAccessibleInterface* child = nullptr;
+            if (control.Widget())
+                child = QAccessible::queryAccessibleInterface(control.Widget());
+            else if (control.Windowless())
+                child = Windowless(form_, control);
             if (child)
                 children.push_back(child);
         }

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/control_spec.h"
 #include "platform/types.h"
-#include "platform/window/control_spec.h"
 #include "platform/window/pictures.h"
 
 class QPainter;

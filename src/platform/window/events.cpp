@@ -49,13 +49,14 @@ void RealSleep(int milliseconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-}  // namespace
-
+// Puts every change made to the windows on screen now, without handling any input.
 void FlushRepaints() {
     // A change to a widget only asks for a repaint later; deliver just those requests.
     if (QCoreApplication::instance())
         QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
+
+}  // namespace
 
 void ProcessPendingEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);

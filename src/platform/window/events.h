@@ -28,10 +28,6 @@ void WaitForFrame();
 // windows changed before it is on screen during it.
 void Sleep(int milliseconds);
 
-// Puts every change made to the windows on screen now, without handling any input:
-// what is drawn before a pause is seen during it.
-void FlushRepaints();
-
 // Runs the real pump, without any test's replacement: handles pending events and returns.
 void ProcessPendingEvents();
 

@@ -42,7 +42,7 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
-        form_.Form_KeyDown(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
+        form_.Form_KeyDown(KeyCodeOf(*event), ShiftStateOf(*event));
     }
 
     // An image is clicked by a press and a release of the left button over it.

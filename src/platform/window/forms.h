@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/control_spec.h"
 #include "platform/types.h"
-#include "platform/window/control_spec.h"
 #include "platform/window/controls.h"
 
 namespace platform {

@@ -43,7 +43,7 @@ protected:
     }
     void keyPressEvent(QKeyEvent* event) override {
         if (key_down)
-            key_down(KeyCodeOf(event->key()), ShiftStateOf(event->modifiers()));
+            key_down(KeyCodeOf(*event), ShiftStateOf(*event));
     }
     void mousePressEvent(QMouseEvent*) override { setFocus(Qt::MouseFocusReason); }
     // On the game window every key, Tab too, belongs to the game.

@@ -20,8 +20,7 @@ enum class FrameStyle {
 struct WindowSpec {
     const char* name = "";
     const char* caption = "";
-    int client_width = 0;   // twips
-    int client_height = 0;  // twips
+    int client_width = 0, client_height = 0;  // twips
     Rgb back{};
     FrameStyle frame = FrameStyle::FixedSingle;
     bool minimize_button = false;
@@ -33,14 +32,8 @@ struct ControlSpec {
     ControlKind kind = ControlKind::Label;
     const char* name = "";
     int index = -1;  // member of a control array when 0 or more
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    int x1 = 0;  // a line segment's end points
-    int y1 = 0;
-    int x2 = 0;
-    int y2 = 0;
+    int left = 0, top = 0, width = 0, height = 0;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a line segment's end points
     const char* caption = nullptr;
     std::optional<Rgb> fore{};  // text colour, or the stroke of a line or shape
     std::optional<Rgb> back{};  // background; none means transparent
