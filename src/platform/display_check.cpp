@@ -1,10 +1,16 @@
-#include "platform/window/display_check.h"
+#include "platform/display_check.h"
 
+#include <QApplication>
+#include <QBackingStore>
+#include <QScreen>
+#include <QWindow>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace platform {
@@ -48,7 +54,82 @@ bool XAnswers() {
     return answers;
 }
 
+// Qt's words while it starts: kept until it is known whether they matter, so that a window
+// system that cannot be used costs the player one line, not Qt's page of advice.
+QStringList& HeldMessages() {
+    static QStringList held;
+    return held;
+}
+
+[[noreturn]] void CannotOpen(const QString& why) {
+    std::fprintf(stderr, "zam: no window could be opened: %s\n", qPrintable(why));
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+// Qt gives up on a window system with a fatal message, which would abort the program.
+void HoldBack(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QString said = qFormatLogMessage(type, context, message);
+    if (type != QtFatalMsg) {
+        HeldMessages().append(said);
+        return;
+    }
+    const QString last = HeldMessages().isEmpty() ? said : HeldMessages().last();
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("the default"));
+    CannotOpen(QStringLiteral("Qt's window system %1 could not be started (%2)")
+                   .arg(platform, last.section(QLatin1Char('\n'), 0, 0)));
+}
+
+// Why the windows could not be painted: a window system that offers no screen, or a screen
+// of a kind Qt cannot draw on (8 bits a pixel) would give black windows and a flood of
+// warnings. A window that is never shown is painted to find out.
+QString UnpaintableReason() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QStringLiteral("the window system offers no screen");
+    QWindow probe;
+    probe.resize(1, 1);
+    probe.create();
+    QBackingStore store(&probe);
+    store.resize(QSize(1, 1));
+    store.beginPaint(QRegion(0, 0, 1, 1));
+    const bool paints = store.paintDevice() && store.paintDevice()->paintEngine();
+    store.endPaint();
+    if (paints)
+        return {};
+    if (screen->depth() < 16)
+        return QStringLiteral("the screen has %1 bits a pixel; the game needs 16 or more")
+            .arg(screen->depth());
+    return QStringLiteral("Qt cannot paint on this screen");
+}
+
+// A Wayland platform named without X beside it: when Qt lacks its Wayland plugin, an X
+// server there (XWayland) serves as well.
+void AllowX() {
+    const std::string platform = Variable("QT_QPA_PLATFORM");
+    if (Contains(platform, "wayland") && !Contains(platform, "xcb") && XAnswers())
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform + ";xcb"));
+}
+
 }  // namespace
+
+std::unique_ptr<QApplication> OpenWindowSystem(int& argc, char** argv) {
+    AllowX();
+    // Asked before Qt connects: without a display Qt would abort.
+    if (const std::string reason = NoDisplayReason(); !reason.empty()) {
+        std::fprintf(stderr, "zam: no display could be opened: %s\n", reason.c_str());
+        return nullptr;
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(HoldBack);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    const QString unpaintable = UnpaintableReason();
+    qInstallMessageHandler(previous);
+    if (!unpaintable.isEmpty())
+        CannotOpen(unpaintable);
+    for (const QString& said : std::exchange(HeldMessages(), {}))
+        std::fprintf(stderr, "%s\n", qPrintable(said));
+    return app;
+}
 
 std::string NoDisplayReason() {
     std::string platform = Variable("QT_QPA_PLATFORM");
