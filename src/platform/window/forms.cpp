@@ -135,6 +135,12 @@ QRect ScreenGeometry() {
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
+// The forms place their windows from the primary screen's top-left corner, wherever it lies
+// on the desktop; a window larger than the screen keeps its title bar on it.
+QPoint OnScreen(QPoint offset) {
+    return ScreenGeometry().topLeft() + QPoint(std::max(offset.x(), 0), std::max(offset.y(), 0));
+}
+
 }  // namespace
 
 void PrepareWindowSystem() {
@@ -205,8 +211,9 @@ void Form::CreateWindow() {
     // Every repaint covers the window with its picture of colour and lines.
     window_->setAttribute(Qt::WA_OpaquePaintEvent);
     if (spec_.centred) {
-        QRect screen = ScreenGeometry();
-        window_->move(screen.center() - QPoint(window_->width() / 2, window_->height() / 2));
+        const QRect screen = ScreenGeometry();
+        window_->move(OnScreen(screen.center() - screen.topLeft() -
+                               QPoint(window_->width() / 2, window_->height() / 2)));
     }
 
     // The first control of a table lies on top of those after it, so create from the end.
@@ -258,10 +265,10 @@ void Form::DestroyWindow() {
 }
 
 int Form::Left() const {
-    return window_ ? window_->frameGeometry().x() * TwipsPerPixel : 0;
+    return window_ ? (window_->frameGeometry().x() - ScreenGeometry().x()) * TwipsPerPixel : 0;
 }
 int Form::Top() const {
-    return window_ ? window_->frameGeometry().y() * TwipsPerPixel : 0;
+    return window_ ? (window_->frameGeometry().y() - ScreenGeometry().y()) * TwipsPerPixel : 0;
 }
 int Form::Width() const {
     return window_ ? window_->frameGeometry().width() * TwipsPerPixel : spec_.client_width;
@@ -272,7 +279,7 @@ int Form::Height() const {
 
 void Form::Move(int left, int top) {
     if (window_)
-        window_->move(TwipsToPixels(left), TwipsToPixels(top));
+        window_->move(OnScreen(QPoint(TwipsToPixels(left), TwipsToPixels(top))));
 }
 
 int Form::ScreenWidth() {
