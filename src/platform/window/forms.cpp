@@ -296,28 +296,35 @@ void Form::DrawLine(int x1, int y1, int x2, int y2, Rgb colour) {
 }
 
 void Form::Paint(FormWindow& surface, const QRegion& spots) {
+    // The picture of lines is kept in device pixels and copied pixel for pixel, so that at a
+    // fractional scale a repaint puts back exactly what was there, and every line is one
+    // device pixel wide, on the pixel where the middle of its window pixel falls.
     const qreal ratio = surface.devicePixelRatioF();
     const QSize pixels = (QSizeF(surface.size()) * ratio).toSize();
     if (surface.drawn.size() != pixels) {
         surface.drawn = QPixmap(pixels);
-        surface.drawn.setDevicePixelRatio(ratio);
         surface.drawn.fill(surface.palette().color(QPalette::Window));
         surface.lines_in_drawn = 0;
     }
+    const auto device = [ratio](int twips) { return static_cast<int>((TwipsToPixels(twips) + 0.5) * ratio); };
     if (surface.lines_in_drawn < lines_.size()) {
         QPainter painter(&surface.drawn);
         for (std::size_t i = surface.lines_in_drawn; i < lines_.size(); ++i) {
             const DrawnLine& line = lines_[i];
             painter.setPen(QPen(QColor(line.colour.r, line.colour.g, line.colour.b), 1));
-            painter.drawLine(TwipsToPixels(line.x1), TwipsToPixels(line.y1), TwipsToPixels(line.x2),
-                             TwipsToPixels(line.y2));
+            painter.drawLine(device(line.x1), device(line.y1), device(line.x2), device(line.y2));
         }
         surface.lines_in_drawn = lines_.size();
     }
     // Spot by spot: one copy of the whole picture, even clipped, would be shared out among threads.
     QPainter painter(&surface);
-    for (const QRect& spot : spots)
-        painter.drawPixmap(spot, surface.drawn, QRectF(spot.topLeft() * ratio, spot.size() * ratio));
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    for (const QRect& spot : spots) {
+        const QRect pixels_of_spot =
+            QRectF(QPointF(spot.topLeft()) * ratio, QSizeF(spot.size()) * ratio).toAlignedRect();
+        painter.drawPixmap(pixels_of_spot.topLeft(), surface.drawn, pixels_of_spot);
+    }
+    painter.resetTransform();
 
     // The windowless controls lie above the lines and below every widget, the first of the table on top.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
