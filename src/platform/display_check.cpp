@@ -61,23 +61,29 @@ QStringList& HeldMessages() {
     return held;
 }
 
-[[noreturn]] void CannotOpen(const QString& why) {
-    std::fprintf(stderr, "zam: no window could be opened: %s\n", qPrintable(why));
+// The one line, with what Qt said on the way, each in its first line.
+[[noreturn]] void CannotOpen(const QString& what) {
+    QStringList why;
+    for (const QString& said : HeldMessages())
+        why.append(said.section(QLatin1Char('\n'), 0, 0));
+    const QString detail = why.isEmpty() ? QString() : " (" + why.join(QStringLiteral("; ")) + ")";
+    std::fprintf(stderr, "zam: no window could be opened: %s%s\n", qPrintable(what), qPrintable(detail));
     std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
 }
 
-// Qt gives up on a window system with a fatal message, which would abort the program.
+// Qt gives up on a window system with a fatal message, which would abort the program. Its
+// last words tell why too, unless they are the advice to reinstall it gives whenever no
+// platform plugin could be started.
 void HoldBack(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    const QString said = qFormatLogMessage(type, context, message);
-    if (type != QtFatalMsg) {
-        HeldMessages().append(said);
+    if (type != QtFatalMsg || !message.contains(QLatin1String("no Qt platform plugin could be initialized")))
+        HeldMessages().append(qFormatLogMessage(type, context, message));
+    if (type != QtFatalMsg)
         return;
-    }
-    const QString last = HeldMessages().isEmpty() ? said : HeldMessages().last();
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM", QStringLiteral("the default"));
-    CannotOpen(QStringLiteral("Qt's window system %1 could not be started (%2)")
-                   .arg(platform, last.section(QLatin1Char('\n'), 0, 0)));
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    CannotOpen(platform.isEmpty()
+                   ? QStringLiteral("Qt could not start a window system")
+                   : QStringLiteral("Qt could not start the window system \"%1\"").arg(platform));
 }
 
 // Why the windows could not be painted: a window system that offers no screen, or a screen
@@ -124,8 +130,12 @@ std::unique_ptr<QApplication> OpenWindowSystem(int& argc, char** argv) {
     auto app = std::make_unique<QApplication>(argc, argv);
     const QString unpaintable = UnpaintableReason();
     qInstallMessageHandler(previous);
-    if (!unpaintable.isEmpty())
+    if (!unpaintable.isEmpty()) {
+        // Qt says why it found no screen; on a screen it cannot paint it only complains of the paint.
+        if (QGuiApplication::primaryScreen())
+            HeldMessages().clear();
         CannotOpen(unpaintable);
+    }
     for (const QString& said : std::exchange(HeldMessages(), {}))
         std::fprintf(stderr, "%s\n", qPrintable(said));
     return app;
