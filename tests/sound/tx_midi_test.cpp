@@ -1,15 +1,11 @@
 // The music player's conversation with the sequencer, call by call, as each moment of the game makes it.
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "fixtures.h"
 #include "globals/globals.h"
-#include "media/media_folder.h"
 #include "sound/tx_midi.h"
-#include "sound/tx_wav.h"
 
 namespace {
 
@@ -123,31 +119,6 @@ TEST_F(TxMidiTest, InTheRootDirectoryThePathHoldsTwoSeparators) {
     std::filesystem::current_path(here);
     ASSERT_EQ(sounds.commands.size(), 3u);
     EXPECT_EQ(sounds.commands[1], "open \"//zam.mid\" type sequencer alias Midi");
-}
-
-TEST_F(TxMidiTest, AMediaFolderTakenAwayGivesSilenceInItsOwnPathAndIsPlayedFromOncePutBack) {
-    namespace fs = std::filesystem;
-    const auto here = fs::current_path();
-    const fs::path folder = fs::temp_directory_path() / ("zam-taken-away-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::ofstream(folder / "zaming.mid") << "first";
-    ASSERT_TRUE(media::EnterMediaFolder(folder.string()));
-    fs::remove_all(folder);
-
-    // The current directory has no name any more: the tune is still named in the media folder.
-    EXPECT_EQ(Sent([] { sound::PlayMidi("zaming.mid"); }).at(1),
-              "open \"" + folder.string() + "/zaming.mid\" type sequencer alias Midi");
-    sound::PlayWav("zam1.wav");
-    EXPECT_FALSE(fs::exists("zam1.wav"));
-
-    fs::create_directories(folder);
-    std::ofstream(folder / "zam1.wav") << "back";
-    sound::PlayWav("zam1.wav");
-    EXPECT_TRUE(fs::exists("zam1.wav")) << "the effect is found in the folder put back";
-    EXPECT_EQ(Sent([] { sound::PlayMidi("zaming.mid"); }).at(1), Open("zaming.mid"));
-    EXPECT_EQ(fs::current_path(), folder);
-    fs::current_path(here);
-    fs::remove_all(folder);
 }
 
 }  // namespace
