@@ -219,9 +219,11 @@ depth8)
     expect_one_line $? "an 8-bit screen" "no window could be opened: the screen has 8 bits a pixel"
     ;;
 platforms)
-    # Neither a framebuffer nor a display of this machine may be taken by these runs.
+    # Neither a framebuffer nor a graphics card of this machine may be taken by these runs.
+    echo '{ "device": "/dev/zam-no-graphics-card" }' >"$WORK/kms.json"
     for platform in foo eglfs linuxfb:fb=/dev/zam-no-framebuffer; do
-        env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM="$platform" timeout 20 "$ZAM" >"$ZAM_LOG" 2>&1
+        env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM="$platform" \
+            QT_QPA_EGLFS_KMS_CONFIG="$WORK/kms.json" timeout 20 "$ZAM" >"$ZAM_LOG" 2>&1
         expect_one_line $? "QT_QPA_PLATFORM=$platform" "^zam: no window could be opened: "
     done
     ;;
