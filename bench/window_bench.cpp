@@ -61,6 +61,7 @@
 #include "game/form1.h"
 #include "game/self_play.h"
 #include "globals/globals.h"
+#include "platform/display_check.h"
 #include "platform/kernel.h"
 #include "platform/sound/audio_device.h"
 #include "platform/sound/sequencer.h"

@@ -8,7 +8,6 @@
 
 #include "media/media_folder.h"
 #include "platform/display_check.h"
-#include "platform/window/forms.h"
 #include "screens/module1.h"
 
 // Started with standard input, output or error closed, the program would be handed that
@@ -27,7 +26,6 @@ __attribute__((constructor(101))) static void OpenStandardStreams() {
 }
 
 int main(int argc, char** argv) {
-    platform::PrepareWindowSystem();
     // The launcher's name: a Wayland desktop matches the windows to it by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zamgame.zam"));
     const auto app = platform::OpenWindowSystem(argc, argv);

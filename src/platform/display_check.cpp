@@ -119,7 +119,18 @@ void AllowX() {
 
 }  // namespace
 
+void PrepareWindowSystem() {
+    // The move value rises in many small repaints, each followed by a pause, with no events
+    // pumped. Through X's shared memory each repaint waits until the X server has read the
+    // previous image before Qt draws into it again; a small image sent inline with the
+    // request does not wait. It still reaches the screen before the pause: Qt flushes the
+    // connection after each repaint.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 std::unique_ptr<QApplication> OpenWindowSystem(int& argc, char** argv) {
+    PrepareWindowSystem();
     AllowX();
     // Asked before Qt connects: without a display Qt would abort.
     if (const std::string reason = NoDisplayReason(); !reason.empty()) {

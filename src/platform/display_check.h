@@ -9,6 +9,9 @@ class QApplication;
 
 namespace platform {
 
+// Settings of the window system that must be made before the application object exists.
+void PrepareWindowSystem();
+
 // The application object on a window system the game can paint on; none, after one line
 // on stderr that says why, when no window could be shown.
 std::unique_ptr<QApplication> OpenWindowSystem(int& argc, char** argv);
