@@ -27,18 +27,6 @@ keep() { [ -n "${SHOTS:-}" ] && mkdir -p "$SHOTS" && cp "$1" "$SHOTS/$2"; }
 # The position of a window's top-left corner on the screen: "X Y".
 position() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 } END { print x, y }'; }
 
-# The program ends by itself within 10 s; prints its exit status.
-ended_status() {
-    local deadline=$(( $(now_ms) + 10000 ))
-    while kill -0 "$ZAM_PID" 2>/dev/null; do
-        [ "$(now_ms)" -lt "$deadline" ] || fail "the program still runs after 10 s"
-        sleep 0.05
-    done
-    wait "$ZAM_PID"
-    echo $?
-    ZAM_PID=""
-}
-
 # The program's one line on stderr when it cannot show its windows, and its status 1.
 expect_one_line() {
     local status=$1 what=$2 pattern=$3
