@@ -64,6 +64,7 @@
 #include "platform/kernel.h"
 #include "platform/sound/audio_device.h"
 #include "platform/sound/sequencer.h"
+#include "platform/window/display_check.h"
 #include "platform/window/events.h"
 #include "screens/demoform.h"
 #include "screens/form2.h"

@@ -19,6 +19,7 @@ xvfb
 xdotool
 imagemagick
 x11-utils
+x11-xserver-utils
 desktop-file-utils
 appstream
 "

@@ -1,23 +1,37 @@
 // ZAM: the player against the computer on a board of random move values.
 
 #include <QApplication>
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "media/media_folder.h"
 #include "platform/accessibility/accessibility.h"
 #include "platform/window/display_check.h"
-#include "platform/window/forms.h"
 #include "screens/module1.h"
 
-int main(int argc, char** argv) {
-    // Asked before Qt connects: without a display Qt would abort.
-    if (const std::string reason = platform::NoDisplayReason(); !reason.empty()) {
-        std::fprintf(stderr, "zam: no display could be opened: %s\n", reason.c_str());
-        return EXIT_FAILURE;
+// Started with standard input, output or error closed, the program would be handed that
+// number for the next file it opens, the X connection among them, and its messages would
+// go into the X protocol. Run before anything else opens a file.
+__attribute__((constructor(101))) static void OpenStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
     }
-    platform::PrepareWindowSystem();
-    QApplication app(argc, argv);
+}
+
+int main(int argc, char** argv) {
+    // The launcher's name: a Wayland desktop matches the windows to it by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zamgame.zam"));
+    const auto app = platform::OpenWindowSystem(argc, argv);
+    if (!app)
+        return EXIT_FAILURE;
     QApplication::setApplicationName(QStringLiteral("zam"));
     QApplication::setQuitOnLastWindowClosed(false);
     platform::EnableAccessibility();

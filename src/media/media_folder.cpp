@@ -19,6 +19,12 @@ namespace {
 constexpr const char* MediaMarker = "zaming.mid";
 constexpr const char* Candidates[] = {".", "../share/zam", "../share/games/zam"};
 
+// The media folder by its full path, once entered.
+std::string& Entered() {
+    static std::string entered;
+    return entered;
+}
+
 bool HoldsMedia(const char* folder) {
     struct stat about {};
     const std::string marker = std::string(folder) + "/" + MediaMarker;
@@ -69,10 +75,30 @@ bool EnterMediaFolder(const std::string& exe_dir) {
         EnterNowhere();
         return false;
     }
-    for (const char* folder : Candidates)
-        if (HoldsMedia(folder) && ::chdir(folder) == 0)
+    for (const std::string folder : Candidates) {
+        if (HoldsMedia(folder.c_str()) && ::chdir(folder.c_str()) == 0) {
+            Entered() = folder == "." ? exe_dir : exe_dir + "/" + folder;
             return true;
+        }
+    }
     return false;
+}
+
+const std::string& MediaFolder() {
+    return Entered();
+}
+
+void ReturnToMediaFolder() {
+    // A folder removed while it is the current directory stays so, with no links left.
+    struct stat here {};
+    if (Entered().empty() || (::stat(".", &here) == 0 && here.st_nlink > 0))
+        return;
+    const int fd = OpenByBytes(Entered(), O_PATH | O_DIRECTORY);
+    if (fd >= 0 && ::fchdir(fd) != 0)
+        std::fprintf(stderr, "zam: cannot enter the media folder %s again: %s\n", Entered().c_str(),
+                     std::strerror(errno));
+    if (fd >= 0)
+        ::close(fd);
 }
 
 }  // namespace media

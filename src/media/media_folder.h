@@ -18,4 +18,12 @@ std::string ExecutableFolder(const char* argv0);
 // in place of its own.
 bool EnterMediaFolder(const std::string& exe_dir);
 
+// The folder EnterMediaFolder entered, by its full path; empty when it entered none.
+const std::string& MediaFolder();
+
+// Enters the media folder again when the current directory was removed and a folder lies
+// at the media folder's path once more, so that what was put back is played. Until then
+// the program stays where it is, in a folder that is gone: silence.
+void ReturnToMediaFolder();
+
 }  // namespace media

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "globals/globals.h"
+#include "media/media_folder.h"
 #include "platform/sound/sequencer.h"
 
 namespace sound {
@@ -13,10 +14,15 @@ namespace {
 constexpr int ReplyLength = 512;
 
 // The full name of a file in the current directory. The separator is always inserted,
-// so the root directory gives two in a row, which opens the file all the same.
+// so the root directory gives two in a row, which opens the file all the same. A current
+// directory that was taken away has no name: the media folder's path stands in for it,
+// never the empty name that would make the file one of the root directory.
 std::string FullPath(const std::string& fileName) {
+    media::ReturnToMediaFolder();
     std::error_code error;
-    const std::string directory = std::filesystem::current_path(error).string();
+    std::string directory = std::filesystem::current_path(error).string();
+    if (error)
+        directory = media::MediaFolder().empty() ? "." : media::MediaFolder();
     return directory + "/" + fileName;
 }
 

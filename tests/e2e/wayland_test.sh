@@ -8,7 +8,8 @@
 #  2. Without the plugin (hidden by a qt.conf beside a copy of the program) Qt falls back
 #     to X11 through XWayland; there the demo, then the title window appear, and a close
 #     of the title (WM_DELETE_WINDOW, forwarded by weston's own X window manager) ends the
-#     program with status 0.
+#     program with status 0. Named by QT_QPA_PLATFORM=wayland, it falls back to X the same
+#     way; with no X display beside the compositor, it says so in one line, status 1.
 #
 # Usage: wayland_test.sh ZAM WM_CLOSE
 
@@ -77,6 +78,8 @@ demo=$(wait_log 'xdg_toplevel@[0-9]+\.set_title\("Tarnix"\)' "the demo's Wayland
 grep -q -E 'xdg_toplevel@[0-9]+\.set_max_size\(251, 92\)' "$WORK/zam.log" || fail "the demo's window is not 251x92"
 title=$(wait_log 'xdg_toplevel@[0-9]+\.set_max_size\(282, 88\)' "the title's Wayland window") || exit 1
 [ "$title" -gt "$demo" ] || fail "the title window came before the demo"
+grep -q -E 'xdg_toplevel@[0-9]+\.set_app_id\("io\.github\.zamgame\.zam"\)' "$WORK/zam.log" ||
+    fail "the windows' app id is not the launcher's io.github.zamgame.zam"
 sleep 0.5
 kill -0 "$ZAM_PID" 2>/dev/null || fail "the program ended with its title window shown"
 kill -TERM "$ZAM_PID"
@@ -85,7 +88,7 @@ status=$?
 ZAM_PID=""
 no_sanitizer_report
 [ "$status" -eq 143 ] || fail "exit status $status after SIGTERM on Wayland, not the signal's 143"
-echo "natively on Wayland: the demo's window, then the title's; SIGTERM ended the program"
+echo "natively on Wayland: the demo's window, then the title's, app id io.github.zamgame.zam; SIGTERM ended the program"
 
 # 2. No Wayland plugin: a copy of the program whose qt.conf points at a plugin folder without it.
 mkdir -p "$WORK/bin" "$WORK/plugins/platforms"
@@ -129,3 +132,26 @@ ZAM_PID=""
 no_sanitizer_report
 [ "$status" -eq 0 ] || fail "exit status $status after the close on XWayland, not 0"
 echo "without the Wayland plugin, through XWayland: the demo, then the title; its close ended the program with status 0"
+
+# Wayland named, the plugin missing: X serves all the same.
+(cd / && exec env QT_QPA_PLATFORM=wayland DISPLAY="$XWAYLAND" "${desktop_env[@]}" "$WORK/bin/zam") >"$WORK/zam.log" 2>&1 &
+ZAM_PID=$!
+wait_x_window 251x92 >/dev/null || exit 1
+kill -TERM "$ZAM_PID"
+wait "$ZAM_PID"
+ZAM_PID=""
+echo "QT_QPA_PLATFORM=wayland without the plugin: the demo through XWayland"
+
+# Without the plugin and without an X display beside the compositor: one line, status 1.
+for platform in unset wayland; do
+    if [ "$platform" = unset ]; then
+        (cd / && exec env -u QT_QPA_PLATFORM -u DISPLAY "${desktop_env[@]}" timeout 20 "$WORK/bin/zam") >"$WORK/zam.log" 2>&1
+    else
+        (cd / && exec env -u DISPLAY QT_QPA_PLATFORM=wayland "${desktop_env[@]}" timeout 20 "$WORK/bin/zam") >"$WORK/zam.log" 2>&1
+    fi
+    status=$?
+    [ "$status" -eq 1 ] || fail "QT_QPA_PLATFORM $platform, no plugin, no X: exit status $status instead of 1"
+    [ "$(wc -l <"$WORK/zam.log")" -eq 1 ] && grep -q '^zam: no window could be opened: ' "$WORK/zam.log" ||
+        fail "QT_QPA_PLATFORM $platform, no plugin, no X: not our one line"
+    echo "QT_QPA_PLATFORM $platform, no plugin, no X: status 1, $(cat "$WORK/zam.log")"
+done

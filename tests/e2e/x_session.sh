@@ -50,7 +50,8 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # this script's process id, so that tests running side by side seldom try the same one,
 # among those with neither a lock nor a socket; the server counts only once it answers
 # and its lock file names it: a stale socket, or a server started by someone else for the
-# same number a moment earlier, must never be taken for ours.
+# same number a moment earlier, must never be taken for ours. XVFB_SCREEN (WxHxDEPTH) sets
+# its screen.
 start_x() {
     command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed, so no X server can be started"; exit 77; }
     for tool in xdotool xwininfo xdpyinfo import convert; do
@@ -62,7 +63,7 @@ start_x() {
         [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
         # -noreset: a server that resets when its last client leaves (our first look at it)
         # refuses the program's connection for a moment.
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+        Xvfb ":$number" -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
         XVFB_PID=$!
         waited=0
         while kill -0 "$XVFB_PID" 2>/dev/null && [ $waited -lt 100 ]; do

@@ -3,7 +3,8 @@
 //
 //   ZAM_MIXER_TRACE=FILE  each tune handed to the synthesizer, started and halted, and the
 //                         closing of the audio device, one line each: "<ms> load <tune> <bytes>",
-//                         "<ms> play <tune>", "<ms> halt", "<ms> close", and each pause
+//                         "<ms> play <tune>", "<ms> halt", "<ms> close", each effect
+//                         started, "<ms> effect", and each pause
 //                         of the main thread (a step of a move's value display): "<ms> pause",
 //                         followed by "<ms> long-pause" when it lasts half a second or more.
 //   ZAM_FAST_PAUSES=1     the pauses of the program's main thread take no time, so that
@@ -31,8 +32,14 @@ pid_t main_thread = 0;
 
 __attribute__((constructor)) void Start() {
     main_thread = static_cast<pid_t>(::syscall(SYS_gettid));
-    if (const char* path = std::getenv("ZAM_MIXER_TRACE"))
-        trace_fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // Kept above the standard streams: the program, started with one of them closed, opens
+    // it on /dev/null itself, after this library has opened its trace.
+    if (const char* path = std::getenv("ZAM_MIXER_TRACE")) {
+        const int fd = ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        trace_fd = fd >= 0 && fd <= 2 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 3) : fd;
+        if (fd >= 0 && fd != trace_fd)
+            ::close(fd);
+    }
     const char* fast = std::getenv("ZAM_FAST_PAUSES");
     fast_pauses = fast && std::strcmp(fast, "1") == 0;
 }
@@ -94,6 +101,12 @@ int fluid_player_stop(fluid_player_t* player) {
     static auto real = Real<int (*)(fluid_player_t*)>("fluid_player_stop");
     Trace("halt");
     return real(player);
+}
+
+int Mix_PlayChannelTimed(int channel, Mix_Chunk* chunk, int loops, int ticks) {
+    static auto real = Real<int (*)(int, Mix_Chunk*, int, int)>("Mix_PlayChannelTimed");
+    Trace("effect");
+    return real(channel, chunk, loops, ticks);
 }
 
 void Mix_CloseAudio(void) {

@@ -61,13 +61,19 @@ void Control::Place() {
         widget_->setGeometry(PixelRect());
 }
 
+// At a fractional scale a window pixel's edge falls inside a device pixel, and what a control
+// paints may reach one further than the region Qt repaints for it: a margin of one covers it.
+static QRect WithMargin(const QRect& rect) {
+    return rect.isEmpty() ? rect : rect.adjusted(-1, -1, 1, 1);
+}
+
 void Control::Repaint(const QRect& was) {
     if (!surface_)
         return;
     const QRect now = Shown();
-    surface_->update(was);
+    surface_->update(WithMargin(was));
     if (now != was)
-        surface_->update(now);
+        surface_->update(WithMargin(now));
 }
 
 void Control::SetTop(int twips) {
@@ -96,7 +102,7 @@ void Control::Refresh() {
     // Only a control its window paints has a look of its own to put there; a widget paints itself.
     if (!surface_)
         return;
-    const QRect area = last_shown_.united(Shown());
+    const QRect area = WithMargin(last_shown_.united(Shown()));
     last_shown_ = Shown();
     if (!area.isEmpty())
         surface_->repaint(area);

@@ -83,17 +83,13 @@ QRect ScreenGeometry() {
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
-}  // namespace
-
-void PrepareWindowSystem() {
-    // The move value rises in many small repaints, each followed by a pause, with no events
-    // pumped. Through X's shared memory each repaint waits until the X server has read the
-    // previous image before Qt draws into it again; a small image sent inline with the
-    // request does not wait. It still reaches the screen before the pause: Qt flushes the
-    // connection after each repaint.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
-        qputenv("QT_XCB_NO_MITSHM", "1");
+// The forms place their windows from the primary screen's top-left corner, wherever it lies
+// on the desktop; a window larger than the screen keeps its title bar on it.
+QPoint OnScreen(QPoint offset) {
+    return ScreenGeometry().topLeft() + QPoint(std::max(offset.x(), 0), std::max(offset.y(), 0));
 }
+
+}  // namespace
 
 Form::Form(const WindowSpec& window, std::span<const ControlSpec> controls)
     : spec_(window), control_specs_(controls) {}
@@ -151,8 +147,9 @@ void Form::CreateWindow() {
     // Every repaint covers the window with its picture of colour and lines.
     window_->setAttribute(Qt::WA_OpaquePaintEvent);
     if (spec_.centred) {
-        QRect screen = ScreenGeometry();
-        window_->move(screen.center() - QPoint(window_->width() / 2, window_->height() / 2));
+        const QRect screen = ScreenGeometry();
+        window_->move(OnScreen(screen.center() - screen.topLeft() -
+                               QPoint(window_->width() / 2, window_->height() / 2)));
     }
 
     // The first control of a table lies on top of those after it, so create from the end.
@@ -204,10 +201,10 @@ void Form::DestroyWindow() {
 }
 
 int Form::Left() const {
-    return window_ ? window_->frameGeometry().x() * TwipsPerPixel : 0;
+    return window_ ? (window_->frameGeometry().x() - ScreenGeometry().x()) * TwipsPerPixel : 0;
 }
 int Form::Top() const {
-    return window_ ? window_->frameGeometry().y() * TwipsPerPixel : 0;
+    return window_ ? (window_->frameGeometry().y() - ScreenGeometry().y()) * TwipsPerPixel : 0;
 }
 int Form::Width() const {
     return window_ ? window_->frameGeometry().width() * TwipsPerPixel : spec_.client_width;
@@ -218,7 +215,7 @@ int Form::Height() const {
 
 void Form::Move(int left, int top) {
     if (window_)
-        window_->move(TwipsToPixels(left), TwipsToPixels(top));
+        window_->move(OnScreen(QPoint(TwipsToPixels(left), TwipsToPixels(top))));
 }
 
 int Form::ScreenWidth() {
@@ -235,28 +232,35 @@ void Form::DrawLine(int x1, int y1, int x2, int y2, Rgb colour) {
 }
 
 void Form::Paint(FormWindow& surface, const QRegion& spots) {
+    // The picture of lines is kept in device pixels and copied pixel for pixel, so that at a
+    // fractional scale a repaint puts back exactly what was there, and every line is one
+    // device pixel wide, on the pixel where the middle of its window pixel falls.
     const qreal ratio = surface.devicePixelRatioF();
     const QSize pixels = (QSizeF(surface.size()) * ratio).toSize();
     if (surface.drawn.size() != pixels) {
         surface.drawn = QPixmap(pixels);
-        surface.drawn.setDevicePixelRatio(ratio);
         surface.drawn.fill(surface.palette().color(QPalette::Window));
         surface.lines_in_drawn = 0;
     }
+    const auto device = [ratio](int twips) { return static_cast<int>((TwipsToPixels(twips) + 0.5) * ratio); };
     if (surface.lines_in_drawn < lines_.size()) {
         QPainter painter(&surface.drawn);
         for (std::size_t i = surface.lines_in_drawn; i < lines_.size(); ++i) {
             const DrawnLine& line = lines_[i];
             painter.setPen(QPen(QColor(line.colour.r, line.colour.g, line.colour.b), 1));
-            painter.drawLine(TwipsToPixels(line.x1), TwipsToPixels(line.y1), TwipsToPixels(line.x2),
-                             TwipsToPixels(line.y2));
+            painter.drawLine(device(line.x1), device(line.y1), device(line.x2), device(line.y2));
         }
         surface.lines_in_drawn = lines_.size();
     }
     // Spot by spot: one copy of the whole picture, even clipped, would be shared out among threads.
     QPainter painter(&surface);
-    for (const QRect& spot : spots)
-        painter.drawPixmap(spot, surface.drawn, QRectF(spot.topLeft() * ratio, spot.size() * ratio));
+    painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+    for (const QRect& spot : spots) {
+        const QRect pixels_of_spot =
+            QRectF(QPointF(spot.topLeft()) * ratio, QSizeF(spot.size()) * ratio).toAlignedRect();
+        painter.drawPixmap(pixels_of_spot.topLeft(), surface.drawn, pixels_of_spot);
+    }
+    painter.resetTransform();
 
     // The windowless controls lie above the lines and below every widget, the first of the table on top.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

@@ -30,9 +30,6 @@ struct DrawnLine {
 
 class FormWindow;
 
-// Settings of the window system that must be made before the application object exists.
-void PrepareWindowSystem();
-
 class Form {
 public:
     Form(const WindowSpec& window, std::span<const ControlSpec> controls);
