@@ -84,10 +84,9 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
 }  // namespace
 
 // General MIDI instruments when SDL_SOUNDFONTS names none (fonts between ';', or ':' as SDL_mixer
-// splits them here), SDL_mixer's own choice first.
+// splits them here), in the order the manual page gives, whatever SDL_mixer itself would choose.
 std::vector<std::string> audio::SoundFonts() {
-    constexpr const char* Installed[] = {"/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                         "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    constexpr const char* Installed[] = {"/usr/share/sounds/sf2/TimGM6mb.sf2",
                                          "/usr/share/sounds/sf2/default-GM.sf2"};
     std::vector<std::string> fonts;
     const char* named = std::getenv("SDL_SOUNDFONTS");
