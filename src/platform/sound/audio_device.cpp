@@ -3,20 +3,18 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <algorithm>
-#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <dlfcn.h>
-#include <fluidsynth.h>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
 
 #include "media/media_gate.h"
+#include "platform/sound/synthesizer.h"
 
 namespace platform::audio {
 namespace {
@@ -29,24 +27,8 @@ constexpr int Frequency = 44100;
 constexpr int BufferFrames = 2048;
 // The effects' own mixer channel, so that an effect only ever cuts off another effect.
 constexpr int EffectChannel = 0;
-// FluidSynth's own gain is 0.2, which leaves the tunes far quieter than the effects.
-constexpr float SynthGain = 1.2f;
-// Sound fonts differ in loudness by up to 7 dB on the same tune: a slow gain (Settle seconds) brings the
-// music to -18 dBFS, where the tunes stand with TimGM6mb, lowering it up to 12 dB and raising it 1 dB at
-// most, and a limiter that lets go within a tenth of a second keeps every peak at 90 % of full scale.
-constexpr float Target = 0.126f, Lowest = 0.25f, Highest = 1.12f, Ceiling = 0.9f, Settle = 3;
-constexpr float Release = 10.0f / Frequency;
 // A device that mixes nothing for this long while it is open has lost its output.
 constexpr auto StallLimit = 1500ms;
-
-struct FreeSynthesizer {
-    void operator()(fluid_synth_t* synth) const {
-        fluid_settings_t* settings = fluid_synth_get_settings(synth);
-        delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-    }
-};
-using Synthesizer = std::unique_ptr<fluid_synth_t, FreeSynthesizer>;
 
 struct Worker {
     std::mutex queue_mutex;
@@ -60,7 +42,7 @@ struct Worker {
     std::uint64_t player_step = 0;
     bool tune_over = false;  // the player's clock has passed the tune's last tick
     bool resting = true;     // neither a tune nor its last notes sound
-    float power = 0, limit = 1;  // the music's mean square over the last seconds; the limiter's gain
+    Loudness loudness;
     std::future<Synthesizer> loading;
     std::uint64_t waiting_play = 0;  // a play that waits for the synthesizer or for an output
     std::uint64_t last_step = 0;     // of the opens and plays done
@@ -89,56 +71,18 @@ Worker& State() {
 }
 
 std::atomic<Clock::rep> last_mix{0};  // when the audio thread mixed its last buffer
-thread_local bool on_loader = false;
 
 void MarkEnded(std::uint64_t step) {  // under the music's mutex, which every writer holds
     if (tunes.ended < step)
         tunes.ended = step;
 }
 
-// Away from the loader FluidSynth speaks only under the music's mutex, of the tune.
-void SynthesizerError(int, const char* message, void*) {
-    media::Refuse(on_loader ? "the synthesizer" : State().path, message ? message : "");
-}
-
-Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
-    fluid_settings_t* settings = new_fluid_settings();
-    if (settings) {
-        fluid_settings_setnum(settings, "synth.sample-rate", Frequency);
-        // Only the instruments a tune chooses are read into memory, when it chooses them.
-        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    }
-    Synthesizer made(settings ? new_fluid_synth(settings) : nullptr);
-    if (!made)
-        delete_fluid_settings(settings);
-    int loaded = 0;
-    for (std::size_t i = 0; made && i < fonts.size(); ++i)
-        loaded += fluid_synth_sfload(made.get(), fonts[i].c_str(), 1) != FLUID_FAILED;
-    if (loaded == 0) {
-        std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
-        return nullptr;
-    }
-    fluid_synth_set_gain(made.get(), SynthGain);
-    return made;
-}
-
-// A detached thread fulfils the promise, so that nothing ever waits for a sound font.
 void StartLoading(Worker& worker) {
     if (worker.loading.valid() || worker.synth || tunes.no_synthesizer)
         return;
-    // FluidSynth's warnings about the sound font's oddities mean nothing to a player.
-    for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
-        fluid_set_log_function(level, nullptr, nullptr);
-    for (int level : {FLUID_ERR, FLUID_PANIC})
-        fluid_set_log_function(level, SynthesizerError, nullptr);
-    std::promise<Synthesizer> promise;
-    worker.loading = promise.get_future();
-    std::thread([promise = std::move(promise), fonts = SoundFonts()]() mutable {
-        on_loader = true;
-        promise.set_value(MakeSynthesizer(fonts));
-    }).detach();
+    // FluidSynth speaks of the tune only under the music's mutex.
+    worker.loading = LoadSynthesizer([](const char* message) { media::Refuse(State().path, message); });
 }
-
 // Where the tune's own clock stands, not FluidSynth's status, which lingers after the last note.
 bool StillSounds(Worker& music) {
     if (!music.player)
@@ -152,20 +96,6 @@ bool StillSounds(Worker& music) {
     return !music.tune_over;
 }
 
-void Level(Worker& music, const std::vector<float>& in, Sint16* out) {
-    float power = 0;
-    for (float sample : in)
-        power += sample * sample;
-    music.power += (power / in.size() - music.power) * in.size() / (2 * Frequency * Settle);
-    const float gain = std::clamp(Target / std::sqrt(std::max(music.power, 1e-9f)), Lowest, Highest);
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        const float sample = in[i] * gain;
-        music.limit = std::min(music.limit, Ceiling / std::abs(sample));
-        out[i] = static_cast<Sint16>(sample * music.limit * 32767);
-        music.limit += (1 - music.limit) * Release;
-    }
-}
-
 // The music's part of each buffer the audio thread mixes; the effects are mixed in after it.
 void SDLCALL Render(void*, Uint8* stream, int length) {
     Worker& music = State();
@@ -176,10 +106,7 @@ void SDLCALL Render(void*, Uint8* stream, int length) {
     music.resting = !StillSounds(music) && fluid_synth_get_active_voice_count(music.synth.get()) == 0;
     if (music.resting)
         return;
-    thread_local std::vector<float> samples;
-    samples.resize(length / 2);
-    fluid_synth_write_float(music.synth.get(), length / 4, samples.data(), 0, 2, samples.data(), 1, 2);
-    Level(music, samples, reinterpret_cast<Sint16*>(stream));
+    music.loudness.Render(music.synth.get(), reinterpret_cast<std::int16_t*>(stream), length / 4);
     // The first buffer after a start may read the tune; the clock then knows its end.
     StillSounds(music);
 }
@@ -210,7 +137,7 @@ void StartPlayer(Worker& music, std::uint64_t step) {
     music.player = player;
     music.player_step = step;
     music.tune_over = music.resting = false;
-    music.power = Target * Target;
+    music.loudness.Restart();
 }
 
 // libasound speaks on stderr of every card it cannot open, at every try; a line of ours says it once.

@@ -14,7 +14,6 @@
 #include <future>
 #include <string>
 #include <variant>
-#include <vector>
 
 namespace platform::audio {
 
@@ -48,8 +47,6 @@ extern Tunes tunes;
 
 std::chrono::milliseconds& RetryInterval();
 std::chrono::milliseconds& RestAfter();
-// The sound fonts the synthesizer reads: those SDL_SOUNDFONTS names, else the first one installed.
-std::vector<std::string> SoundFonts();
 
 // Once the work posted before is done: stops every sound, lets the tune and the synthesizer go and
 // closes the device (the next sound opens it again), never waiting for a sound font being read.
