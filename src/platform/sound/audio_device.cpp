@@ -227,7 +227,8 @@ void WatchOutput(Worker& worker) {
         return;
     std::fprintf(stderr, "zam: the sound output stopped; opening it again\n");
     std::unique_lock lock(worker.music_mutex);
-    const std::uint64_t in_play = worker.player && !worker.tune_over ? worker.player_step : worker.waiting_play;
+    const std::uint64_t in_play =
+        worker.player && !worker.tune_over ? worker.player_step : worker.waiting_play;
     lock.unlock();
     CloseDevice(worker, false);
     worker.waiting_play = in_play;
