@@ -36,7 +36,20 @@ dbus-daemon --session --fork --nopidfile --address="unix:path=$WORK/bus" --print
 BUS_PID=$(cat "$WORK/bus.pid")
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/bus"
 
-# Starts the server and its null sink; prints nothing, fails with the reason.
+# The server's settings and the streams it remembers are the test's own, not the user's or those
+# of a test beside it; its null sink is there before any client may connect, so that the
+# program's stream, opened again the moment the server answers, finds it.
+export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" XDG_DATA_HOME="$WORK/data"
+mkdir -p "$WORK/config/pipewire/pipewire.conf.d"
+cat >"$WORK/config/pipewire/pipewire.conf.d/zam-test.conf" <<'CONF'
+context.objects = [
+    { factory = adapter
+      args = { factory.name = support.null-audio-sink node.name = zam_test media.class = Audio/Sink
+               audio.position = [ FL FR ] object.linger = true } }
+]
+CONF
+
+# Starts the server; fails when it does not answer within 5 s.
 start_server() {
     pipewire >>"$WORK/pipewire.log" 2>&1 &
     SERVER_PIDS="$!"
@@ -50,7 +63,6 @@ start_server() {
         sleep 0.1
         waited=$((waited + 1))
     done
-    pactl load-module module-null-sink sink_name=zam_test >/dev/null
 }
 
 # The loudness (dBFS, whole numbers, -200 for silence) of what the sink plays in the next seconds.
