@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <deque>
 #include <dlfcn.h>
+#include <malloc.h>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -273,6 +274,7 @@ void PollSynthesizer(Worker& worker) {
     if (!worker.loading.valid() || worker.loading.wait_for(0s) != std::future_status::ready)
         return;
     Synthesizer made = worker.loading.get();
+    malloc_trim(0);  // what reading the sound font took and gave back
     tunes.no_synthesizer = !made;
     std::lock_guard lock(worker.music_mutex);
     worker.synth = std::move(made);

@@ -35,8 +35,10 @@ Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
     if (settings) {
         fluid_settings_setnum(settings, "synth.sample-rate", Frequency);
         fluid_settings_setnum(settings, "synth.gain", SynthGain);
-        // Only the instruments a tune chooses are read into memory, when it chooses them.
+        // Only the instruments a tune chooses are read into memory, when it chooses them; the tunes sound
+        // 81 voices at most, and each voice set aside costs 10 kB.
         fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        fluid_settings_setint(settings, "synth.polyphony", 128);
     }
     Synthesizer made(settings ? new_fluid_synth(settings) : nullptr);
     if (!made)
