@@ -51,7 +51,8 @@ TEST(Synthesizer, SoundFontsComeFromTheVariableElseTimGM6mbBeforeTheSystemsDefau
     unsetenv("SDL_SOUNDFONTS");
     if (!std::filesystem::exists(TimGM6mb))
         GTEST_SKIP() << "timgm6mb-soundfont is not installed";
-    // Whatever default-GM points at (FluidR3 once fluid-soundfont-gm is there), the manual's font comes first.
+    // Whatever default-GM points at (FluidR3 once fluid-soundfont-gm is there), the manual's font comes
+    // first.
     EXPECT_EQ(SoundFonts(), std::vector<std::string>{TimGM6mb});
 }
 
