@@ -32,6 +32,11 @@ man-db
 fonts-liberation2
 weston xwayland qt6-wayland
 "
+# The game on a real sound server (tests/e2e/sound_server_test.sh): PipeWire with its PulseAudio
+# service and session manager, the PulseAudio tools that record it, and a session bus.
+PACKAGES="$PACKAGES
+pipewire pipewire-bin pipewire-pulse wireplumber pulseaudio-utils dbus-daemon
+"
 
 missing=""
 for p in $PACKAGES; do

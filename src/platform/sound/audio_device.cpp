@@ -2,18 +2,20 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fluidsynth.h>
-#include <memory>
+#include <dlfcn.h>
+#include <malloc.h>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
 
 #include "media/media_gate.h"
+#include "platform/sound/synthesizer.h"
 
 namespace platform::audio {
 namespace {
@@ -22,23 +24,12 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr int Frequency = 44100;
+// 46 ms: an effect sounds at once, and a sound server need not run faster than it would without us.
+constexpr int BufferFrames = 2048;
 // The effects' own mixer channel, so that an effect only ever cuts off another effect.
 constexpr int EffectChannel = 0;
-// FluidSynth's own gain is 0.2, which leaves the tunes far quieter than the effects.
-constexpr float SynthGain = 1.2f;
-// A device that mixes nothing for this long while it should play has lost its output.
+// A device that mixes nothing for this long while it is open has lost its output.
 constexpr auto StallLimit = 1500ms;
-// A paused device still wakes its thread for every buffer, so a long silence closes it.
-constexpr auto RestClose = 10s;
-
-struct FreeSynthesizer {
-    void operator()(fluid_synth_t* synth) const {
-        fluid_settings_t* settings = fluid_synth_get_settings(synth);
-        delete_fluid_synth(synth);
-        delete_fluid_settings(settings);
-    }
-};
-using Synthesizer = std::unique_ptr<fluid_synth_t, FreeSynthesizer>;
 
 struct Worker {
     std::mutex queue_mutex;
@@ -52,14 +43,15 @@ struct Worker {
     std::uint64_t player_step = 0;
     bool tune_over = false;  // the player's clock has passed the tune's last tick
     bool resting = true;     // neither a tune nor its last notes sound
+    Loudness loudness;
     std::future<Synthesizer> loading;
-    std::uint64_t waiting_play = 0;  // a play that waits for the synthesizer
+    std::uint64_t waiting_play = 0;  // a play that waits for the synthesizer or for an output
     std::uint64_t last_step = 0;     // of the opens and plays done
     std::vector<std::uint8_t> tune;  // as read; empty when it cannot play
     Mix_Chunk* effect = nullptr;
-    bool open = false, paused = false, failed = false, said_failed = false;
+    bool open = false, failed = false, said_failed = false;
     SDL_AudioDeviceID id = 0;
-    Clock::time_point last_try, resumed, paused_at;
+    Clock::time_point last_try, opened, sounded;
 };
 
 [[noreturn]] void Run(Worker& worker);
@@ -67,6 +59,10 @@ struct Worker {
 Worker& State() {
     static Worker* worker = [] {  // never destroyed: the worker and the audio thread outlive statics
         auto* made = new Worker;
+        // The desktop's mixer names the stream after the game, with its icon (the libraries read these).
+        setenv("PULSE_PROP_application.icon_name", "io.github.zamgame.zam", 0);
+        setenv("PULSE_PROP_media.role", "game", 0);
+        setenv("PIPEWIRE_PROPS", "{ application.icon-name = io.github.zamgame.zam }", 0);
         std::thread([made] { Run(*made); }).detach();
         // Ending the program (or a plain return from main) must also end the music on its thread.
         std::atexit([] { Close(true); });
@@ -76,53 +72,18 @@ Worker& State() {
 }
 
 std::atomic<Clock::rep> last_mix{0};  // when the audio thread mixed its last buffer
-thread_local bool on_loader = false;
 
 void MarkEnded(std::uint64_t step) {  // under the music's mutex, which every writer holds
     if (tunes.ended < step)
         tunes.ended = step;
 }
 
-// Away from the loader FluidSynth speaks only under the music's mutex, of the tune.
-void SynthesizerError(int, const char* message, void*) {
-    media::Refuse(on_loader ? "the synthesizer" : State().path, message ? message : "");
-}
-
-Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
-    fluid_settings_t* settings = new_fluid_settings();
-    if (settings)
-        fluid_settings_setnum(settings, "synth.sample-rate", Frequency);
-    Synthesizer made(settings ? new_fluid_synth(settings) : nullptr);
-    if (!made)
-        delete_fluid_settings(settings);
-    int loaded = 0;
-    for (std::size_t i = 0; made && i < fonts.size(); ++i)
-        loaded += fluid_synth_sfload(made.get(), fonts[i].c_str(), 1) != FLUID_FAILED;
-    if (loaded == 0) {
-        std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
-        return nullptr;
-    }
-    fluid_synth_set_gain(made.get(), SynthGain);
-    return made;
-}
-
-// A detached thread fulfils the promise, so that nothing ever waits for a sound font.
 void StartLoading(Worker& worker) {
     if (worker.loading.valid() || worker.synth || tunes.no_synthesizer)
         return;
-    // FluidSynth's warnings about the sound font's oddities mean nothing to a player.
-    for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG})
-        fluid_set_log_function(level, nullptr, nullptr);
-    for (int level : {FLUID_ERR, FLUID_PANIC})
-        fluid_set_log_function(level, SynthesizerError, nullptr);
-    std::promise<Synthesizer> promise;
-    worker.loading = promise.get_future();
-    std::thread([promise = std::move(promise), fonts = SoundFonts()]() mutable {
-        on_loader = true;
-        promise.set_value(MakeSynthesizer(fonts));
-    }).detach();
+    // FluidSynth speaks of the tune only under the music's mutex.
+    worker.loading = LoadSynthesizer([](const char* message) { media::Refuse(State().path, message); });
 }
-
 // Where the tune's own clock stands, not FluidSynth's status, which lingers after the last note.
 bool StillSounds(Worker& music) {
     if (!music.player)
@@ -146,19 +107,21 @@ void SDLCALL Render(void*, Uint8* stream, int length) {
     music.resting = !StillSounds(music) && fluid_synth_get_active_voice_count(music.synth.get()) == 0;
     if (music.resting)
         return;
-    fluid_synth_write_s16(music.synth.get(), length / 4, stream, 0, 2, stream, 1, 2);
+    music.loudness.Render(music.synth.get(), reinterpret_cast<std::int16_t*>(stream), length / 4);
     // The first buffer after a start may read the tune; the clock then knows its end.
     StillSounds(music);
 }
 
-void StopPlayer(Worker& music) {
+// A tune stopped because its output went has not ended: it plays again where one is found.
+void StopPlayer(Worker& music, bool ended = true) {
     music.waiting_play = 0;
     if (!music.player)
         return;
     fluid_player_stop(music.player);
     delete_fluid_player(music.player);
     music.player = nullptr;
-    MarkEnded(music.player_step);
+    if (ended)
+        MarkEnded(music.player_step);
     fluid_synth_all_sounds_off(music.synth.get(), -1);
 }
 
@@ -175,14 +138,30 @@ void StartPlayer(Worker& music, std::uint64_t step) {
     music.player = player;
     music.player_step = step;
     music.tune_over = music.resting = false;
+    music.loudness.Restart();
 }
 
+// libasound speaks on stderr of every card it cannot open, at every try; a line of ours says it once.
+void AlsaSaysNothing(const char*, int, const char*, int, const char*, ...) {}
+void QuietAlsa() {
+    static void* alsa = dlopen("libasound.so.2", RTLD_NOW);  // kept loaded, and its handler with it
+    using Set = int (*)(decltype(&AlsaSaysNothing));
+    if (auto set = alsa ? reinterpret_cast<Set>(dlsym(alsa, "snd_lib_error_set_handler")) : nullptr)
+        set(AlsaSaysNothing);
+}
+
+// SDL's audio stays up while the device rests, so that the next sound opens it at once; a failure takes
+// it down, so that the next try finds a sound server anew.
 bool OpenDevice(Worker& worker) {
     // SDL would otherwise take Ctrl+C and termination for events that only an SDL event loop reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    SDL_SetHint(SDL_HINT_APP_NAME, "ZAM");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music and effects");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
+    QuietAlsa();
+    if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
-    if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, 2, 1024, nullptr, 0) != 0) {
+    if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, 2, BufferFrames, nullptr, 0) != 0) {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
@@ -196,8 +175,7 @@ bool OpenDevice(Worker& worker) {
     for (SDL_AudioDeviceID id = 15; id >= 2; --id)
         if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
             worker.id = id;
-    worker.paused = false;
-    worker.resumed = Clock::now();
+    worker.opened = worker.sounded = Clock::now();
     return true;
 }
 
@@ -209,44 +187,52 @@ void HaltEffect(Worker& worker) {
     worker.effect = nullptr;
 }
 
-// Closes the device; the synthesizer and the tune read are kept for when it opens again.
-void CloseDevice(Worker& worker) {
+// Closes the device, and SDL's audio unless it only rests; the synthesizer and the tune read are kept.
+void CloseDevice(Worker& worker, bool resting) {
     if (!worker.open)
         return;
     HaltEffect(worker);
     {
         std::lock_guard lock(worker.music_mutex);
-        StopPlayer(worker);
+        StopPlayer(worker, false);  // a resting tune has ended, one whose output went has not
         worker.resting = true;
     }
     Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (!resting) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
     worker.open = false;
 }
 
-// Opens the device when it is closed and may be tried, resumes it when paused, and tells whether it is open.
+// Opens the device when it is closed and may be tried, and tells whether it is open.
 bool Ready(Worker& worker) {
-    // A stopped device, or one that should play but mixes nothing, lost its output (a card unplugged).
-    const Clock::time_point mixed{Clock::duration{last_mix.load()}};
-    if (worker.open && (SDL_GetAudioDeviceStatus(worker.id) == SDL_AUDIO_STOPPED ||
-                        (!worker.paused && Clock::now() - std::max(mixed, worker.resumed) > StallLimit))) {
-        std::fprintf(stderr, "zam: the sound output stopped; opening it again\n");
-        CloseDevice(worker);
-    }
-    if (!worker.open && !(worker.failed && Clock::now() - worker.last_try < RetryInterval())) {
-        worker.last_try = Clock::now();
-        worker.open = OpenDevice(worker);
-        worker.failed = !worker.open;
-        if (worker.failed && !worker.said_failed)
-            std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
-        worker.said_failed |= worker.failed;
-    } else if (worker.open && worker.paused) {
-        SDL_PauseAudioDevice(worker.id, 0);
-        worker.paused = false;
-        worker.resumed = Clock::now();
-    }
+    if (worker.open || (worker.failed && Clock::now() - worker.last_try < RetryInterval()))
+        return worker.open;
+    worker.last_try = Clock::now();
+    const bool was_up = SDL_WasInit(SDL_INIT_AUDIO) != 0;  // the sound server may have gone since
+    worker.open = OpenDevice(worker) || (was_up && OpenDevice(worker));
+    worker.failed = !worker.open;
+    if (worker.failed && !worker.said_failed)
+        std::fprintf(stderr, "zam: playing without sound: %s\n", SDL_GetError());
+    worker.said_failed |= worker.failed;
     return worker.open;
+}
+
+// A stopped device, or one that mixes nothing, lost its output (a card unplugged, the sound server gone);
+// the tune in play then waits for an output again, to start afresh.
+void WatchOutput(Worker& worker) {
+    const Clock::time_point mixed{Clock::duration{last_mix.load()}};
+    if (!worker.open || (SDL_GetAudioDeviceStatus(worker.id) != SDL_AUDIO_STOPPED &&
+                         Clock::now() - std::max(mixed, worker.opened) <= StallLimit))
+        return;
+    std::fprintf(stderr, "zam: the sound output stopped; opening it again\n");
+    std::unique_lock lock(worker.music_mutex);
+    const std::uint64_t in_play =
+        worker.player && !worker.tune_over ? worker.player_step : worker.waiting_play;
+    lock.unlock();
+    CloseDevice(worker, false);
+    worker.waiting_play = in_play;
 }
 
 void PlayEffectNow(Worker& worker, const std::string& path) {
@@ -265,65 +251,63 @@ void PlayEffectNow(Worker& worker, const std::string& path) {
 
 void OpenTuneNow(Worker& worker, const OpenTune& open) {
     auto bytes = media::Read(open.path, media::Kind::Tune);
-    const bool device = Ready(worker);
     std::lock_guard lock(worker.music_mutex);
     StopPlayer(worker);
     worker.path = open.path;
     worker.last_step = open.step;
-    worker.tune = bytes && device ? std::move(*bytes) : std::vector<std::uint8_t>{};
-    if (device)
-        StartLoading(worker);
+    worker.tune = bytes ? std::move(*bytes) : std::vector<std::uint8_t>{};
 }
 
+// A play waits for an output and the synthesizer (see StartWaiting).
 void PlayTuneNow(Worker& worker, std::uint64_t step) {
-    const bool device = !worker.tune.empty() && Ready(worker);
     std::lock_guard lock(worker.music_mutex);
     StopPlayer(worker);
     worker.last_step = step;
-    if (!device || tunes.no_synthesizer)
+    if (worker.tune.empty() || tunes.no_synthesizer)
         MarkEnded(step);
-    else if (!worker.synth)
-        worker.waiting_play = step;
     else
-        StartPlayer(worker, step);
+        worker.waiting_play = step;
 }
 
-// Looks, without waiting, whether the synthesizer is made; a play that waited for it starts.
+// Looks, without waiting, whether the synthesizer is made.
 void PollSynthesizer(Worker& worker) {
     if (!worker.loading.valid() || worker.loading.wait_for(0s) != std::future_status::ready)
         return;
     Synthesizer made = worker.loading.get();
+    malloc_trim(0);  // what reading the sound font took and gave back
     tunes.no_synthesizer = !made;
-    const std::uint64_t waiting = std::exchange(worker.waiting_play, 0);
-    // The device may have rested while the sound font was read.
-    const bool device = waiting && made && Ready(worker);
     std::lock_guard lock(worker.music_mutex);
     worker.synth = std::move(made);
-    if (device)
-        StartPlayer(worker, waiting);
-    else
-        MarkEnded(waiting);
+    if (!worker.synth)
+        MarkEnded(std::exchange(worker.waiting_play, 0));
 }
 
-// With nothing to do: a silent device is paused, so that silence costs next to nothing, then closed.
+// The play that waits starts once there is an output (tried again now and then) and a synthesizer.
+void StartWaiting(Worker& worker) {
+    if (!worker.waiting_play || !Ready(worker))
+        return;
+    StartLoading(worker);
+    std::lock_guard lock(worker.music_mutex);
+    if (worker.synth)
+        StartPlayer(worker, std::exchange(worker.waiting_play, 0));
+}
+
+// With nothing to do: a device silent for a while rests, so that silence costs the sound server nothing.
 void RestWhenSilent(Worker& worker) {
     std::unique_lock lock(worker.music_mutex);
     const bool silent = worker.resting && !worker.waiting_play;
     lock.unlock();
-    if (!silent || !worker.open || Mix_Playing(-1) > 0)
-        return;
-    if (!worker.paused) {
-        SDL_PauseAudioDevice(worker.id, 1);
-        worker.paused = true;
-        worker.paused_at = Clock::now();
-    } else if (Clock::now() - worker.paused_at >= RestClose) {
-        CloseDevice(worker);
-    }
+    if (!worker.open || !silent || Mix_Playing(-1) > 0)
+        worker.sounded = Clock::now();
+    else if (Clock::now() - worker.sounded >= RestAfter())
+        CloseDevice(worker, true);
 }
 
 // The device closes and the synthesizer goes; one still being made is left to its loader, which frees it.
 void ShutNow(Worker& worker, bool exiting) {
-    CloseDevice(worker);
+    CloseDevice(worker, false);
+    if (SDL_WasInit(SDL_INIT_AUDIO))
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
     std::lock_guard lock(worker.music_mutex);
     StopPlayer(worker);
     MarkEnded(worker.last_step);
@@ -357,8 +341,8 @@ void Do(Worker& worker, Work& work) {
 [[noreturn]] void Run(Worker& worker) {
     std::unique_lock lock(worker.queue_mutex);
     while (true) {
-        // Awake now and then while a sound font is read, or while the device may come to rest.
-        if (worker.queue.empty() && (worker.loading.valid() || worker.open))
+        // Awake now and then while a sound font is read, a play waits, or the device may lose its output.
+        if (worker.queue.empty() && (worker.loading.valid() || worker.open || worker.waiting_play))
             worker.posted.wait_for(lock, worker.loading.valid() ? 20ms : 250ms);
         else if (worker.queue.empty())
             worker.posted.wait(lock);
@@ -366,9 +350,11 @@ void Do(Worker& worker, Work& work) {
         if (!worker.queue.empty())
             job = std::move(worker.queue.front()), worker.queue.pop_front();
         lock.unlock();
+        WatchOutput(worker);
         if (job)
             Do(worker, *job);
         PollSynthesizer(worker);
+        StartWaiting(worker);
         if (!job)
             RestWhenSilent(worker);
         lock.lock();
@@ -387,8 +373,14 @@ void Post(Work work) {
 }
 
 std::chrono::milliseconds& RetryInterval() {
-    static std::chrono::milliseconds interval{3000};
+    static std::chrono::milliseconds interval{1000};
     return interval;
+}
+
+std::chrono::milliseconds& RestAfter() {
+    // An open stream keeps the sound server busy even while it plays silence.
+    static std::chrono::milliseconds after{1000};
+    return after;
 }
 
 void Close(bool exiting) {

@@ -2,9 +2,11 @@
 // The sound worker: one thread alone owns the audio device, the synthesizer and the effect sounding,
 // and does the work posted to it in order; opening a device, reading a file and halting a sound may
 // wait for the audio thread, so the window's thread only posts work and reads where the tunes stand.
-// The device opens at the first sound (SDL's audio only: Qt owns the windows); without one, or after
-// its output failed, it is tried again at a later sound, at most once every RetryInterval. It is
-// paused while nothing sounds and closed after a while of silence, keeping the synthesizer.
+// The device opens at the first sound (SDL's audio only: Qt owns the windows). The worker watches it:
+// when it stops or mixes nothing (its output or the sound server went), it is closed, and a tune in
+// play waits, like any play without a device, for one to open again, tried at most once every
+// RetryInterval; the tune then starts afresh. After RestAfter of silence the device closes (the next
+// sound opens it at once), keeping the synthesizer.
 
 #include <atomic>
 #include <chrono>
@@ -12,7 +14,6 @@
 #include <future>
 #include <string>
 #include <variant>
-#include <vector>
 
 namespace platform::audio {
 
@@ -45,8 +46,7 @@ struct Tunes {
 extern Tunes tunes;
 
 std::chrono::milliseconds& RetryInterval();
-// The sound fonts the synthesizer reads: those SDL_SOUNDFONTS names, else the first one installed.
-std::vector<std::string> SoundFonts();
+std::chrono::milliseconds& RestAfter();
 
 // Once the work posted before is done: stops every sound, lets the tune and the synthesizer go and
 // closes the device (the next sound opens it again), never waiting for a sound font being read.

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -82,27 +80,6 @@ int RealSendString(const std::string& command, char* reply, int reply_length) {
 }
 
 }  // namespace
-
-// General MIDI instruments when SDL_SOUNDFONTS names none (fonts between ';', or ':' as SDL_mixer
-// splits them here), SDL_mixer's own choice first.
-std::vector<std::string> audio::SoundFonts() {
-    constexpr const char* Installed[] = {"/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                         "/usr/share/sounds/sf2/TimGM6mb.sf2",
-                                         "/usr/share/sounds/sf2/default-GM.sf2"};
-    std::vector<std::string> fonts;
-    const char* named = std::getenv("SDL_SOUNDFONTS");
-    for (std::string rest = named ? named : ""; !rest.empty();) {
-        const auto end = rest.find_first_of(";:");
-        if (end != 0)
-            fonts.push_back(rest.substr(0, end));
-        rest = end == std::string::npos ? "" : rest.substr(end + 1);
-    }
-    std::error_code error;
-    for (const char* font : Installed)
-        if (fonts.empty() && std::filesystem::is_regular_file(font, error))
-            fonts.push_back(font);
-    return fonts;
-}
 
 void PrepareSynthesizer() {
     audio::Post(audio::Prepare{});

@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("zam-audio-" + std::to_string(::getpid()) + ".raw");
     if (own_file)
         setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    // The disk driver starts its file afresh at each open: the device stays open between the sounds.
+    platform::audio::RestAfter() = std::chrono::hours(1);
     testing::InitGoogleTest(&argc, argv);
     // A test that needs a fresh audio start runs in a fresh process.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
