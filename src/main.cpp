@@ -8,6 +8,7 @@
 
 #include "media/media_folder.h"
 #include "platform/accessibility/accessibility.h"
+#include "platform/sound/audio_device.h"
 #include "platform/window/display_check.h"
 #include "screens/module1.h"
 
@@ -27,6 +28,7 @@ __attribute__((constructor(101))) static void OpenStandardStreams() {
 }
 
 int main(int argc, char** argv) {
+    platform::audio::NameStream();
     // The launcher's name: a Wayland desktop matches the windows to it by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zamgame.zam"));
     const auto app = platform::OpenWindowSystem(argc, argv);

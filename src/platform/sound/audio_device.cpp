@@ -56,13 +56,19 @@ struct Worker {
 
 [[noreturn]] void Run(Worker& worker);
 
+}  // namespace
+
+void NameStream() {
+    setenv("PULSE_PROP_application.icon_name", "io.github.zamgame.zam", 0);
+    setenv("PULSE_PROP_media.role", "game", 0);
+    setenv("PIPEWIRE_PROPS", "{ application.icon-name = io.github.zamgame.zam }", 0);
+}
+
+namespace {
+
 Worker& State() {
     static Worker* worker = [] {  // never destroyed: the worker and the audio thread outlive statics
         auto* made = new Worker;
-        // The desktop's mixer names the stream after the game, with its icon (the libraries read these).
-        setenv("PULSE_PROP_application.icon_name", "io.github.zamgame.zam", 0);
-        setenv("PULSE_PROP_media.role", "game", 0);
-        setenv("PIPEWIRE_PROPS", "{ application.icon-name = io.github.zamgame.zam }", 0);
         std::thread([made] { Run(*made); }).detach();
         // Ending the program (or a plain return from main) must also end the music on its thread.
         std::atexit([] { Close(true); });

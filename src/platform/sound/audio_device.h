@@ -45,6 +45,10 @@ struct Tunes {
 };
 extern Tunes tunes;
 
+// Names the stream in the desktop's mixer after the game, with its icon and the role "game" (the sound
+// libraries read these from the environment): before any other thread starts.
+void NameStream();
+
 std::chrono::milliseconds& RetryInterval();
 std::chrono::milliseconds& RestAfter();
 
