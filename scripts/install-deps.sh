@@ -31,6 +31,13 @@ man-db
 fonts-liberation2
 weston xwayland qt6-wayland
 "
+# A whole game played through the accessibility tree (tests/e2e/screen_reader_test.sh): a
+# session bus, the accessibility bus and its registry, and Python's client for it.
+PACKAGES="$PACKAGES
+dbus-daemon dbus-bin
+at-spi2-core
+python3-pyatspi python3-gi
+"
 
 missing=""
 for p in $PACKAGES; do
