@@ -72,8 +72,10 @@ private:
     QString sentence_;
 };
 
-// The last sentences told on each form, the newest last.
-constexpr std::size_t AnnouncementsKept = 3;
+// The sentences told on each form, the newest last. The last few are listed on the window;
+// older ones stay readable a while longer, for a screen reader that speaks them late.
+constexpr std::size_t AnnouncementsListed = 3;
+constexpr std::size_t AnnouncementsKept = 32;
 std::deque<QAccessibleInterface*>& Announcements(const Form& form) {
     static std::map<const Form*, std::deque<QAccessibleInterface*>> told;
     return told[&form];
@@ -122,7 +124,7 @@ private:
                 children.push_back(child);
         }
         const auto& told = Announcements(form_);
-        children.insert(children.end(), told.begin(), told.end());
+        children.insert(children.end(), told.end() - std::min(told.size(), AnnouncementsListed), told.end());
         return children;
     }
     const Form& form_;
@@ -198,11 +200,11 @@ void Announce(const Form& form, const std::string& sentence) {
     kept.push_back(told);
     Tell(told, QAccessible::ObjectCreated);
     Tell(told, QAccessible::ObjectShow);
+    if (kept.size() > AnnouncementsListed)
+        Tell(kept[kept.size() - AnnouncementsListed - 1], QAccessible::ObjectDestroyed);  // no longer listed
     if (kept.size() > AnnouncementsKept) {
-        QAccessibleInterface* oldest = kept.front();
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(kept.front()));
         kept.pop_front();
-        Tell(oldest, QAccessible::ObjectDestroyed);
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(oldest));
     }
 }
 
