@@ -3,6 +3,7 @@
 #include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QPointer>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -45,15 +46,15 @@ void Tell(QAccessibleInterface* accessible, QAccessible::Event what) {
     QAccessible::updateAccessibility(&event);
 }
 
-// A sentence told once: a notification, which a screen reader speaks as it appears.
+// A sentence told once on a window: a notification, which a screen reader speaks as it appears.
 class Announcement : public QAccessibleInterface {
 public:
-    Announcement(const Form& form, QString sentence) : form_(form), sentence_(std::move(sentence)) {}
-    bool isValid() const override { return form_.Window() != nullptr; }
+    Announcement(QWidget* window, QString sentence) : window_(window), sentence_(std::move(sentence)) {}
+    bool isValid() const override { return window_ != nullptr; }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return form_.Window() ? form_.Window()->windowHandle() : nullptr; }
+    QWindow* window() const override { return window_ ? window_->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override {
-        return form_.Window() ? QAccessible::queryAccessibleInterface(form_.Window()) : nullptr;
+        return window_ ? QAccessible::queryAccessibleInterface(window_) : nullptr;
     }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
@@ -66,9 +67,11 @@ public:
     QRect rect() const override { return {}; }
     QAccessible::Role role() const override { return QAccessible::Notification; }
     QAccessible::State state() const override { return {}; }
+    // The window it was told on, while that window lives; the next load of the form has another.
+    QWidget* TellingWindow() const { return window_; }
 
 private:
-    const Form& form_;
+    QPointer<QWidget> window_;
     QString sentence_;
 };
 
@@ -76,8 +79,8 @@ private:
 // older ones stay readable a while longer, for a screen reader that speaks them late.
 constexpr std::size_t AnnouncementsListed = 3;
 constexpr std::size_t AnnouncementsKept = 32;
-std::deque<QAccessibleInterface*>& Announcements(const Form& form) {
-    static std::map<const Form*, std::deque<QAccessibleInterface*>> told;
+std::deque<Announcement*>& Announcements(const Form& form) {
+    static std::map<const Form*, std::deque<Announcement*>> told;
     return told[&form];
 }
 
@@ -124,7 +127,10 @@ private:
                 children.push_back(child);
         }
         const auto& told = Announcements(form_);
-        children.insert(children.end(), told.end() - std::min(told.size(), AnnouncementsListed), told.end());
+        for (auto it = told.end() - std::min(told.size(), AnnouncementsListed); it != told.end(); ++it) {
+            if ((*it)->TellingWindow() == form_.Window())
+                children.push_back(*it);
+        }
         return children;
     }
     const Form& form_;
@@ -194,7 +200,7 @@ void EnableAccessibility() {
 void Announce(const Form& form, const std::string& sentence) {
     if (!form.Window())
         return;
-    auto* told = new Announcement(form, QString::fromStdString(sentence));
+    auto* told = new Announcement(form.Window(), QString::fromStdString(sentence));
     QAccessible::registerAccessibleInterface(told);
     auto& kept = Announcements(form);
     kept.push_back(told);
