@@ -37,6 +37,13 @@ weston xwayland qt6-wayland
 PACKAGES="$PACKAGES
 pipewire pipewire-bin pipewire-pulse wireplumber pulseaudio-utils dbus-daemon
 "
+# A whole game played through the accessibility tree (tests/e2e/screen_reader_test.sh): a
+# session bus, the accessibility bus and its registry, and Python's client for it.
+PACKAGES="$PACKAGES
+dbus-bin
+at-spi2-core
+python3-pyatspi python3-gi
+"
 
 missing=""
 for p in $PACKAGES; do

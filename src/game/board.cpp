@@ -19,6 +19,7 @@ void Form1::Init() {
     }
 
     game::Init(*this, *this);
+    DescribePieces();
 
     DrawLines();
 }

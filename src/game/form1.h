@@ -62,6 +62,9 @@ private:
     void PlayWav(const char* file_name) override;
     void Pause(int milliseconds) override;
     void ShowScore(int side) override;
+    // Tells a screen reader the move in a sentence, and where the pieces now stand.
+    void MoveMade(const MoveReport& move) override;
+    void DescribePieces();
 };
 
 }  // namespace game

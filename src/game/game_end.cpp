@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "game/form1.h"
+#include "game/spoken.h"
+#include "platform/accessibility/accessibility.h"
 #include "platform/kernel.h"
 #include "platform/window/events.h"
 #include "sound/tx_midi.h"
@@ -21,6 +23,10 @@ void Form1::GameEnd() {
     const auto winner = static_cast<Integer>(Winner(*this));
     lblWinorLose().SetCaption(winner == PlayerSide ? "You Win." : "You Lose.");
     lblWinorLose().SetVisible(true);
+    DescribePieces();
+    platform::Announce(*this, ResultSentence(winner, Score(PlayerSide), Score(ComputerSide)));
+    // The keyboard goes to OK: Space or Return closes the result.
+    Command1().SetFocus();
 
     // The music keeper has stopped, so the fanfare plays once.
     sound::PlayMidi("endzam.mid");

@@ -1,6 +1,8 @@
 // The player's half of a turn: choose a piece, then a direction.
 
 #include "game/form1.h"
+#include "game/spoken.h"
+#include "platform/accessibility/accessibility.h"
 #include "platform/keys.h"
 
 namespace game {
@@ -15,6 +17,9 @@ void Form1::Image1_Click(int Index) {
     Selected = static_cast<Integer>(Index);
     Locate(PieceX(Index, PlayerSide), PieceY(Index, PlayerSide), MarkerMode, ShowMarker);
     Phase = PhasePieceChosen;
+    platform::Choose(*this, &Image1(Index));
+    platform::Announce(*this, PieceName(PlayerSide, Index) + " chosen, " +
+                                  Where(PieceX(Index, PlayerSide), PieceY(Index, PlayerSide)) + ".");
 }
 
 void Form1::Image2_Click(int Index) {

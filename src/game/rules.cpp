@@ -16,12 +16,13 @@ void TakeOff(GameState& s, int piece, int side, MoveView& view) {
 }
 
 // Captures every piece of `side` standing on (x, y), a point and a sound each.
-void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view) {
+void CaptureOn(GameState& s, Integer x, Integer y, int side, MoveView& view, MoveReport& report) {
     for (int i = 0; i < PiecesPerSide; ++i) {
         if (s.PieceX(i, side) == x && s.PieceY(i, side) == y) {
             TakeOff(s, i, side, view);
             s.Score(1 - side) += 1;
             view.PlayWav("zam4.wav");
+            report.captured[report.captures++] = i;
         }
     }
 }
@@ -101,9 +102,10 @@ bool MoveYourChr(GameState& s, Integer I, MoveView& view) {
     const auto [nx, ny] = *to;
     s.PieceX(n, PlayerSide) = nx;
     s.PieceY(n, PlayerSide) = ny;
+    MoveReport report{.side = PlayerSide, .piece = n, .direction = I, .to = *to};
     view.Locate(0, 0, MarkerMode, HideMarker);
     view.PlayWav("zam1.wav");
-    CaptureOn(s, nx, ny, ComputerSide, view);
+    CaptureOn(s, nx, ny, ComputerSide, view, report);
     view.Locate(nx, ny, PlayerSide, n);
     view.PrintMoveValue(nx, ny, s.MoveValues(nx, ny));
     if (ny == ComputerHomeRow) {
@@ -112,8 +114,10 @@ bool MoveYourChr(GameState& s, Integer I, MoveView& view) {
         TakeOff(s, n, PlayerSide, view);
         view.PlayWav("zam2.wav");
         view.Pause(1000);
+        report.far_row = true;
     }
     view.ShowScore(PlayerSide);
+    view.MoveMade(report);
     s.Phase = PhaseComputer;
     return true;
 }
@@ -130,7 +134,8 @@ void ZAMPhase(GameState& s, Integer tries, MoveView& view) {
     const Cell to = ComputerTarget(s, move);
     s.PieceX(r, ComputerSide) = to.x;
     s.PieceY(r, ComputerSide) = to.y;
-    CaptureOn(s, to.x, to.y, PlayerSide, view);
+    MoveReport report{.side = ComputerSide, .piece = r, .direction = move.direction, .to = to};
+    CaptureOn(s, to.x, to.y, PlayerSide, view, report);
     view.Locate(to.x, to.y, ComputerSide, r);
     view.PrintMoveValue(to.x, to.y, s.MoveValues(to.x, to.y));
     if (to.y == PlayerHomeRow) {
@@ -138,8 +143,10 @@ void ZAMPhase(GameState& s, Integer tries, MoveView& view) {
         s.Score(ComputerSide) += 5;
         TakeOff(s, r, ComputerSide, view);
         view.PlayWav("zam2.wav");
+        report.far_row = true;
     }
     view.ShowScore(ComputerSide);
+    view.MoveMade(report);
     s.Phase = PhaseChoosePiece;
 }
 

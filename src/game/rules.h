@@ -8,6 +8,17 @@
 
 namespace game {
 
+// What one completed move did, for whoever tells it in words.
+struct MoveReport {
+    int side = PlayerSide;
+    int piece = 0;
+    Integer direction = MoveUp;
+    Cell to{};
+    int captured[PiecesPerSide] = {};  // the other side's pieces taken on the landing cell
+    int captures = 0;
+    bool far_row = false;  // reached the other side's home row and left the board
+};
+
 class MoveView {
 public:
     virtual ~MoveView() = default;
@@ -19,6 +30,8 @@ public:
     virtual void Pause(int milliseconds) = 0;
     // The side's score has been settled for this move: show it.
     virtual void ShowScore(int side) = 0;
+    // The move is complete, its score shown.
+    virtual void MoveMade(const MoveReport&) {}
 };
 
 // A view that shows and sounds nothing, for games played without a window.

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "game/form1.h"
+#include "game/spoken.h"
 #include "globals/globals.h"
+#include "platform/accessibility/accessibility.h"
 #include "platform/kernel.h"
 #include "platform/window/events.h"
 #include "sound/tx_midi.h"
@@ -63,6 +65,22 @@ void Form1::Form_QueryUnload(platform::CloseReason reason) {
 
 void Form1::ShowScore(int side) {
     lblScore(side == PlayerSide ? 1 : 3).SetCaption("Score : " + std::to_string(Score(side)));
+}
+
+void Form1::MoveMade(const MoveReport& move) {
+    platform::Choose(*this, nullptr);
+    DescribePieces();
+    const auto side = static_cast<Integer>(move.side);
+    platform::Announce(*this, MoveSentence(move, MoveValues(move.to.x, move.to.y), Score(side)));
+}
+
+void Form1::DescribePieces() {
+    for (int side : {PlayerSide, ComputerSide}) {
+        for (int n = 0; n < PiecesPerSide; ++n) {
+            platform::Describe(Image1(PiecesPerSide * side + n),
+                               OnBoard(n, side) ? Where(PieceX(n, side), PieceY(n, side)) : "off the board");
+        }
+    }
 }
 
 void Form1::PlayWav(const char* file_name) {

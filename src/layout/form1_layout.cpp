@@ -49,6 +49,7 @@ const platform::WindowSpec Form1Window{
     .minimize_button = true,
     .centred = true,
     .icon = "icon.png",
+    .accessible_name = "ZAM game board",
 };
 
 // The first control of the table lies on top of the ones after it: the result
@@ -88,12 +89,12 @@ const ControlSpec Form1Table[] = {
     Piece(24), Piece(25), Piece(26), Piece(27), Piece(28), Piece(29), Piece(30), Piece(31),
     {.kind = ControlKind::Label, .name = "lblScore", .index = 3, .left = 7680, .top = 3240, .width = 1095,
      .height = 255, .caption = "Score : 0", .fore = ComputerCyan, .back = Black, .font_points = ScoreFont,
-     .accessible_name = "ZAM's score"},
+     .accessible_name = "ZAM"},
     {.kind = ControlKind::Label, .name = "lblScore", .index = 2, .left = 7680, .top = 2880, .width = 1095,
      .height = 255, .caption = "ZAM", .fore = ComputerCyan, .back = Black, .font_points = ScoreFont},
     {.kind = ControlKind::Label, .name = "lblScore", .index = 1, .left = 7680, .top = 2400, .width = 1095,
      .height = 255, .caption = "Score : 0", .fore = PlayerGreen, .back = Black, .font_points = ScoreFont,
-     .accessible_name = "Your score"},
+     .accessible_name = "You"},
     {.kind = ControlKind::Label, .name = "lblScore", .index = 0, .left = 7680, .top = 2040, .width = 1095,
      .height = 255, .caption = "You", .fore = PlayerGreen, .back = Black, .font_points = ScoreFont},
     {.kind = ControlKind::Image, .name = "Image0", .index = 1, .left = 7080, .top = 2880, .width = 450,

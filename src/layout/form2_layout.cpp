@@ -31,6 +31,7 @@ const platform::WindowSpec Form2Window{
     .minimize_button = false,
     .centred = true,
     .icon = "icon.png",
+    .accessible_name = "ZAM title",
 };
 
 // The first control of the table lies on top of the ones after it: the music icon

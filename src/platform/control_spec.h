@@ -25,7 +25,8 @@ struct WindowSpec {
     FrameStyle frame = FrameStyle::FixedSingle;
     bool minimize_button = false;
     bool centred = true;
-    const char* icon = nullptr;  // picture resource, or none
+    const char* icon = nullptr;             // picture resource, or none
+    const char* accessible_name = nullptr;  // what a screen reader calls the window
 };
 
 struct ControlSpec {

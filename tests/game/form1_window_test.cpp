@@ -13,6 +13,7 @@
 #include "game/form1.h"
 #include "layout/form1_layout.h"
 #include "platform/window/events.h"
+#include "screen_reader.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ protected:
 
     testing_support::ScriptedRandom random{[](std::size_t k) { return (k % 4) / 4.0; }};
     testing_support::RecordedEnd end;
+    testing_support::RecordedSleep sleep;
     testing_support::SetUpOnlyForm1 form;
 };
 
@@ -109,8 +111,12 @@ std::multimap<QString, QAccessibleInterface*> AccessibleChildren(QWidget* window
 }
 
 TEST_F(Form1WindowTest, AScreenReaderCanTellEveryControlAPlayerUsesApart) {
+    testing_support::ScreenReaderOn screen_reader;
     form.Show();
     form.Image1(31).SetVisible(false);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form.Window());
+    EXPECT_EQ(window->role(), QAccessible::Window) << "a frame of its own";
+    EXPECT_EQ(window->text(QAccessible::Name), "ZAM game board") << "not the title window's name";
     auto children = AccessibleChildren(form.Window());
     QStringList names;
     for (int i = 1; i <= 16; ++i)
@@ -120,31 +126,58 @@ TEST_F(Form1WindowTest, AScreenReaderCanTellEveryControlAPlayerUsesApart) {
           << "Move down"
           << "Move left"
           << "OK"
-          << "Your score"
-          << "ZAM's score"
-          << "ZAM";
+          << "You: Score : 0"
+          << "ZAM: Score : 0"
+          << "You"
+          << "ZAM"
+          << "Result";
     for (const QString& name : names)
         EXPECT_EQ(children.count(name), name == "ZAM" ? 2u : 1u) << name.toStdString() << ", the label too";
     EXPECT_FALSE(children.count(QString())) << "every child has a name";
-    auto child = [&](const char* name) { return children.find(name)->second; };
+    auto child = [&](const char* name) {
+        auto found = children.find(name);
+        return found == children.end() ? nullptr : found->second;
+    };
     QAccessibleInterface* left = child("Move left");
     ASSERT_NE(left, nullptr);
     EXPECT_EQ(left->role(), QAccessible::Button) << "the direction triangles are buttons";
     const QRect box = form.Image2(3).PixelRect();
     EXPECT_EQ(left->rect(), QRect(form.Window()->mapToGlobal(box.topLeft()), box.size()));
     const QPoint middle = left->rect().center();
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.Window())->childAt(middle.x(), middle.y()), left);
-    EXPECT_EQ(child("Your piece 1")->text(QAccessible::Description),
-              "Click to choose this piece, then give a direction");
+    EXPECT_EQ(window->childAt(middle.x(), middle.y()), left);
     EXPECT_FALSE(child("Your piece 1")->state().invisible);
     EXPECT_TRUE(child("ZAM's piece 16")->state().invisible) << "a hidden piece";
-    EXPECT_TRUE(child("Result")->state().invisible);
-    QAccessibleInterface* score = child("Your score");
+    EXPECT_TRUE(child("Result")->state().invisible) << "and no result told before its time";
+
+    // The score is read as the player reads it, and its name keeps the two sides apart.
+    QAccessibleInterface* score = child("You: Score : 0");
+    ASSERT_NE(score, nullptr);
     EXPECT_EQ(score->role(), QAccessible::StaticText);
     form.lblScore(1).SetCaption("Score : 12");
-    EXPECT_EQ(score->text(QAccessible::Value), "Score : 12") << "the score itself";
-    EXPECT_EQ(child("You")->role(), QAccessible::StaticText) << "a label without a name of its own";
+    ASSERT_NE(score->textInterface(), nullptr);
+    EXPECT_EQ(score->textInterface()->text(0, score->textInterface()->characterCount()), "Score : 12");
+    EXPECT_EQ(score->text(QAccessible::Name), "You: Score : 12");
     EXPECT_EQ(child("OK")->role(), QAccessible::Button);
+
+    // A piece says where it stands; its action chooses it at the next pump, as a click does.
+    QAccessibleInterface* piece = child("Your piece 1");
+    EXPECT_EQ(piece->text(QAccessible::Description), "column 1, row 14");
+    piece->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(form.Phase, 0) << "not inside the screen reader's call";
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(form.Phase, 1);
+    EXPECT_TRUE(piece->state().selected);
+    EXPECT_EQ(testing_support::LastAnnounced(form.Window()), "Your piece 1 chosen, column 1, row 14.");
+
+    // The direction's action moves it; the move is told once complete, the focus left where it was.
+    testing_support::Act(child("Move up"));
+    EXPECT_EQ(form.Phase, 2);
+    EXPECT_EQ(testing_support::LastAnnounced(form.Window()),
+              "Your piece 1 moves up to column 1, row 13. Next move 1.");
+    EXPECT_EQ(piece->text(QAccessible::Description), "column 1, row 13");
+    EXPECT_FALSE(piece->state().selected);
+    EXPECT_EQ(form.Window()->focusWidget(), form.Picture1().Widget())
+        << "the arrow keys still reach the game";
 }
 
 TEST_F(Form1WindowTest, ArrowKeysReachPicture1WithTheirCodesAndShiftState) {

@@ -6,6 +6,7 @@
 #include "fixtures.h"
 #include "game_harness.h"
 #include "globals/globals.h"
+#include "screen_reader.h"
 
 namespace {
 
@@ -98,14 +99,23 @@ TEST_F(GameEndTest, SurvivorsScoreTheHigherScoreWinsAndTheWinnersPiecesDanceInTu
 }
 
 TEST_F(GameEndTest, LevelScoresAnimateThePlayersPiecesAndOkEndsTheAnimationWithItsFrame) {
+    testing_support::ScreenReaderOn screen_reader;
     for (int n = 0; n < 16; ++n)
         form.TakeOffForTest(n, 1);
     form.Score(0) = 10;  // 16 survivors make it 26
     form.Score(1) = 26;
-    harness.Then(GameHarness::ClickOk());
+    QWidget* focused_at_ok = nullptr;
+    harness.Then([&](game::Form1& f) {
+        focused_at_ok = f.Window()->focusWidget();
+        GameHarness::ClickOk()(f);
+    });
     form.GameEnd();
     EXPECT_EQ(form.Score(0), 26);
     EXPECT_EQ(form.lblWinorLose().Caption(), "You Win.");
+    EXPECT_EQ(focused_at_ok, form.Command1().Widget()) << "Space or Return presses OK";
+    EXPECT_EQ(testing_support::LastAnnounced(form.Window()), "You Win. Your score 26, ZAM's score 26.");
+    EXPECT_EQ(testing_support::ChildNamed(form.Window(), "Result: You Win.")->textInterface()->text(0, 8),
+              "You Win.");
     EXPECT_EQ(random.draws(), 192u + 16 * 3) << "one frame, the one whose wait saw OK";
     EXPECT_EQ(harness.pumps(), 1);
     EXPECT_EQ(form.Image1(1).Left(), 400 * 1 + 105);

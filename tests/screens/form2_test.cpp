@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "layout/form1_layout.h"
+#include "screen_reader.h"
 #include "screens_harness.h"
 
 namespace {
@@ -100,35 +101,43 @@ TEST_F(Form2Test, CloseBoxStopsTheMusicAndEndsTheProgramWhileTheProgramsOwnUnloa
 }
 
 TEST_F(Form2Test, AScreenReaderAnnouncesEveryChoiceAndTheMusicSwitchAsPressedOrNot) {
+    testing_support::ScreenReaderOn screen_reader;
     title.Show();
     EXPECT_EQ(title.Command1().Widget()->accessibleName(), "Start");
     EXPECT_EQ(title.Option1(0).Widget()->accessibleName(), "Easy");
     EXPECT_EQ(title.Option1(1).Widget()->accessibleName(), "Hard");
-    auto child_named = [&](const QString& name) -> QAccessibleInterface* {
-        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(title.Window());
-        for (int i = 0; i < window->childCount(); ++i) {
-            if (window->child(i)->text(QAccessible::Name) == name)
-                return window->child(i);
-        }
-        return nullptr;
-    };
-    QAccessibleInterface* music = child_named("Music");
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(title.Window());
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "ZAM title") << "told apart from the game window";
+    QAccessibleInterface* music = testing_support::ChildNamed(title.Window(), "Music");
     ASSERT_NE(music, nullptr);
-    EXPECT_EQ(music->role(), QAccessible::Button) << "a button that can be pressed or not: a toggle";
-    EXPECT_EQ(music->text(QAccessible::Name), "Music");
+    EXPECT_EQ(music->role(), QAccessible::CheckBox) << "a switch, on or off";
     EXPECT_TRUE(music->state().checkable);
     EXPECT_TRUE(music->state().checked) << "the music is on";
+    EXPECT_TRUE(testing_support::Announced(title.Window()).isEmpty()) << "nothing flipped yet";
     const qint64 picture = title.Image1().GetPicture().cacheKey();
     testing_support::Click(title, title.Image1());
     EXPECT_FALSE(music->state().checked) << "switched off";
     EXPECT_EQ(title.Image1().GetPicture().cacheKey(), picture) << "the icon itself does not change";
+    EXPECT_EQ(testing_support::LastAnnounced(title.Window()), "Music off");
 
-    // The next showing tells the state the switch was left in.
+    // The screen reader's own action flips it as a click does.
+    ASSERT_NE(music->actionInterface(), nullptr);
+    EXPECT_EQ(music->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::toggleAction()});
+    testing_support::Act(music);
+    EXPECT_EQ(globals::MusicOff, platform::False);
+    EXPECT_TRUE(music->state().checked);
+    EXPECT_EQ(testing_support::LastAnnounced(title.Window()), "Music on");
+    testing_support::Act(music);
+
+    // The next showing tells the state the switch was left in, and says nothing of it.
     title.Unload();
     title.Show();
-    music = child_named("Music");
+    music = testing_support::ChildNamed(title.Window(), "Music");
     ASSERT_NE(music, nullptr);
     EXPECT_FALSE(music->state().checked);
+    EXPECT_TRUE(testing_support::Announced(title.Window()).isEmpty());
 }
 
 TEST_F(Form2Test, TheKeyboardAloneWalksTheTabOrderChoosesAndStartsAndTheFocusShows) {

@@ -96,6 +96,13 @@ void Control::SetVisible(bool visible) {
     if (widget_)
         widget_->setVisible(visible);
     Repaint(was);
+    if (control_changed)
+        control_changed(*this, ControlChange::Shown);
+}
+
+void Control::SetFocus() {
+    if (widget_)
+        widget_->setFocus(Qt::OtherFocusReason);
 }
 
 void Control::Refresh() {

@@ -42,6 +42,8 @@ public:
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
+    // Gives a widget the keyboard focus.
+    void SetFocus();
 
     // Puts the control's current look on screen at once, without pumping events:
     // repaints the window over where the control was last shown and where it is now.
@@ -86,8 +88,8 @@ private:
     QRect last_shown_;
 };
 
-// What a screen reader may want to hear of: a control's text or its state changed.
-enum class ControlChange { Text, State };
+// What a screen reader may want to hear of: a control's text, state or visibility changed.
+enum class ControlChange { Text, State, Shown };
 // Told of every such change, when a screen reader's layer has asked to be.
 inline void (*control_changed)(const Control&, ControlChange) = nullptr;
 

@@ -138,6 +138,7 @@ void Form::CreateWindow() {
     window_ = new FormWindow(*this, FlagsOf(spec_));
     window_->setWindowTitle(QString::fromUtf8(spec_.caption));
     window_->setObjectName(QString::fromUtf8(spec_.name));
+    window_->setAccessibleName(QString::fromUtf8(spec_.accessible_name));
     window_->setFixedSize(TwipsToPixels(spec_.client_width), TwipsToPixels(spec_.client_height));
     if (spec_.icon)
         window_->setWindowIcon(QIcon(LoadPicture(spec_.icon)));

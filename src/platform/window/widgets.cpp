@@ -111,6 +111,8 @@ CommandButton::CommandButton(QWidget* parent, const ControlSpec& spec) : Control
                      ColourCss(RGB(spec.back->r + 64, spec.back->g + 64, spec.back->b + 64))));
     }
     button->setFocusPolicy(Qt::TabFocus);
+    // Return presses the button that has the focus, as Space does.
+    button->setAutoDefault(true);
     QObject::connect(button, &QPushButton::clicked, button, [this] {
         if (on_click)
             on_click();
