@@ -63,17 +63,19 @@ void Control::Place() {
 
 // At a fractional scale a window pixel's edge falls inside a device pixel, and what a control
 // paints may reach one further than the region Qt repaints for it: a margin of one covers it.
-static QRect WithMargin(const QRect& rect) {
-    return rect.isEmpty() ? rect : rect.adjusted(-1, -1, 1, 1);
+// At a whole scale the edges meet, and the margin would only repaint more.
+static QRect WithMargin(const QRect& rect, const QWidget& surface) {
+    const qreal ratio = surface.devicePixelRatioF();
+    return rect.isEmpty() || ratio == std::floor(ratio) ? rect : rect.adjusted(-1, -1, 1, 1);
 }
 
 void Control::Repaint(const QRect& was) {
     if (!surface_)
         return;
     const QRect now = Shown();
-    surface_->update(WithMargin(was));
+    surface_->update(WithMargin(was, *surface_));
     if (now != was)
-        surface_->update(WithMargin(now));
+        surface_->update(WithMargin(now, *surface_));
 }
 
 void Control::SetTop(int twips) {
@@ -109,7 +111,7 @@ void Control::Refresh() {
     // Only a control its window paints has a look of its own to put there; a widget paints itself.
     if (!surface_)
         return;
-    const QRect area = WithMargin(last_shown_.united(Shown()));
+    const QRect area = WithMargin(last_shown_.united(Shown()), *surface_);
     last_shown_ = Shown();
     if (!area.isEmpty())
         surface_->repaint(area);
