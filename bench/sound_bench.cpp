@@ -2,8 +2,11 @@
 // the sound font, and when kept from before), how long after a tune's last note its
 // status turns to "stopped" (and, for comparison, when FluidSynth itself lets go),
 // and with --all the gap before the game tune starts again under the music keeper.
+// With --first-effect it measures instead, on a sound server, how long the first effect
+// after the device has rested takes from the call to the server's monitor (parecord).
 //
 //   zam_sound_bench [--all] [media folder]
+//   zam_sound_bench --first-effect MONITOR [runs] [--wake]
 //
 // It plays on SDL's disk driver unless SDL_AUDIODRIVER names another, so it runs
 // without a sound card. The disk driver writes every buffer to a file and then
@@ -16,12 +19,17 @@
 
 #include <SDL_mixer.h>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -178,9 +186,86 @@ void MeasureRestart(const fs::path& media) {
     fs::current_path(here);
 }
 
+// The monitor as parecord hears it, each block with the time it arrived.
+struct Recorder {
+    FILE* pipe = nullptr;
+    std::mutex mutex;
+    std::vector<std::int16_t> samples;
+    std::vector<std::pair<std::size_t, Clock::time_point>> arrivals;  // samples heard by then
+    std::thread reader;
+    explicit Recorder(const std::string& monitor) {
+        pipe = popen(
+            ("exec parecord --raw --format=s16le --rate=44100 --channels=1 --latency-msec=5 -d " + monitor)
+                .c_str(),
+            "r");
+        reader = std::thread([this] {
+            std::int16_t block[256];
+            for (ssize_t got; (got = read(fileno(pipe), block, sizeof block)) > 0;) {
+                std::lock_guard lock(mutex);
+                samples.insert(samples.end(), block, block + got / 2);
+                arrivals.emplace_back(samples.size(), Clock::now());
+            }
+        });
+    }
+    std::size_t Heard() {
+        std::lock_guard lock(mutex);
+        return samples.size();
+    }
+    // When the first sound after sample `from` was played, as near as the blocks' arrival tells.
+    std::optional<Clock::time_point> Onset(std::size_t from) {
+        std::lock_guard lock(mutex);
+        for (std::size_t i = from; i < samples.size(); ++i) {
+            if (std::abs(samples[i]) < 300)
+                continue;
+            for (const auto& [heard, at] : arrivals)
+                if (heard > i)
+                    return at - std::chrono::microseconds((heard - i) * 1000000 / 44100);
+        }
+        return std::nullopt;
+    }
+};
+
+void MeasureFirstEffect(const fs::path& media, const std::string& monitor, int runs, bool wake) {
+    fs::current_path(media);
+    Recorder recorder(monitor);
+    Pause(1);
+    std::printf("The first effect after %.1f s of silence, from the call to the monitor%s\n",
+                platform::audio::RestAfter().count() / 1000.0 + 1, wake ? " (woken 0.3 s before)" : "");
+    std::vector<double> heard;
+    for (int run = 0; run < runs; ++run) {
+        Pause(platform::audio::RestAfter().count() / 1000.0 + 1);
+        if (wake) {
+            platform::audio::Post(platform::audio::Wake{});
+            Pause(0.3);
+        }
+        const std::size_t from = recorder.Heard();
+        const auto call = Clock::now();
+        platform::PlaySound("zam1.wav");
+        Pause(0.6);
+        const auto onset = recorder.Onset(from);
+        if (onset)
+            heard.push_back(std::chrono::duration<double, std::milli>(*onset - call).count());
+        std::printf("  run %2d: %s\n", run + 1,
+                    onset ? (std::to_string(static_cast<int>(std::lround(heard.back()))) + " ms").c_str()
+                          : "not heard");
+    }
+    std::sort(heard.begin(), heard.end());
+    if (!heard.empty())
+        std::printf("  heard %zu of %d: fastest %.0f ms, median %.0f ms, slowest %.0f ms\n", heard.size(),
+                    runs, heard.front(), heard[heard.size() / 2], heard.back());
+    // parecord goes with the pipe when the program ends.
+    recorder.reader.detach();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--first-effect") {
+        const bool wake = std::string(argv[argc - 1]) == "--wake";
+        MeasureFirstEffect(ZAM_MEDIA_DIR, argv[2], argc > 3 + wake ? std::atoi(argv[3]) : 10, wake);
+        platform::audio::Close();
+        return 0;
+    }
     bool all = false;
     fs::path media = ZAM_MEDIA_DIR;
     for (int i = 1; i < argc; ++i) {

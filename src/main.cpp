@@ -8,7 +8,7 @@
 
 #include "media/media_folder.h"
 #include "platform/accessibility/accessibility.h"
-#include "platform/sound/audio_device.h"
+#include "platform/sound/stream_naming.h"
 #include "platform/window/display_check.h"
 #include "screens/module1.h"
 

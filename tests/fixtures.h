@@ -62,19 +62,21 @@ private:
     platform::Replace<std::function<void()>> end_;
 };
 
-// Records the effects started and the sequencer commands sent, and plays nothing.
+// Records the effects started, those expected and the sequencer commands sent, and plays nothing.
 // A status question is answered "playing" while a tune is open and `playing` holds.
 class RecordedSounds {
 public:
     RecordedSounds()
         : wave_(platform::WavePlayer().play_sound,
                 [this](const char* file) { effects.push_back(file ? file : ""); }),
+          expect_(platform::WavePlayer().expect_sound, [this] { ++expected; }),
           sequencer_(platform::Sequencer().send_string,
                      [this](const std::string& command, char* reply, int length) {
                          return Command(command, reply, length);
                      }) {}
 
     std::vector<std::string> effects;   // wave files, in the order they were started
+    int expected = 0;                   // times an effect was said to be likely soon
     std::vector<std::string> commands;  // sequencer commands, exactly as sent
     std::vector<int> reply_lengths;
     std::vector<std::string> tunes;  // the file names of the tunes opened
@@ -101,6 +103,7 @@ private:
 
     bool open_ = false;
     platform::Replace<std::function<void(const char*)>> wave_;
+    platform::Replace<std::function<void()>> expect_;
     platform::Replace<std::function<int(const std::string&, char*, int)>> sequencer_;
 };
 

@@ -4,6 +4,7 @@
 #include "game/spoken.h"
 #include "platform/accessibility/accessibility.h"
 #include "platform/keys.h"
+#include "sound/tx_wav.h"
 
 namespace game {
 
@@ -17,6 +18,7 @@ void Form1::Image1_Click(int Index) {
     Selected = static_cast<Integer>(Index);
     Locate(PieceX(Index, PlayerSide), PieceY(Index, PlayerSide), MarkerMode, ShowMarker);
     Phase = PhasePieceChosen;
+    sound::ExpectWav();  // the move's effect
     platform::Choose(*this, &Image1(Index));
     platform::Announce(*this, PieceName(PlayerSide, Index) + " chosen, " +
                                   Where(PieceX(Index, PlayerSide), PieceY(Index, PlayerSide)) + ".");

@@ -13,4 +13,8 @@ void PlayWav(const std::string& fileName) {
     platform::PlaySound(fileName.c_str());
 }
 
+void ExpectWav() {
+    platform::ExpectSound();
+}
+
 }  // namespace sound

@@ -9,4 +9,8 @@ namespace sound {
 // cutting off the effect still playing. A file that cannot be played is silently skipped.
 void PlayWav(const std::string& fileName);
 
+// An effect is likely soon (the player has chosen a piece): it will sound without the delay of opening
+// the sound output.
+void ExpectWav();
+
 }  // namespace sound

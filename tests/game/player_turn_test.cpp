@@ -169,6 +169,7 @@ TEST_F(PlayerTurnTest, InputIsIgnoredOutsideItsPhase) {
     testing_support::Click(form, form.Image1(20));
     EXPECT_EQ(form.Phase, 0) << "the computer's pieces are never chosen";
     EXPECT_FALSE(form.Shape1().Visible());
+    EXPECT_EQ(sounds.expected, 0) << "nor is the sound output woken";
     QTest::keyClick(form.Picture1().Widget(), Qt::Key_Up);
     testing_support::Click(form, form.Image2(game::MoveUp));
     EXPECT_EQ(form.PieceY(0, 0), 13) << "no direction before a piece is chosen";
@@ -177,6 +178,7 @@ TEST_F(PlayerTurnTest, InputIsIgnoredOutsideItsPhase) {
     testing_support::Click(form, form.Image1(7));
     EXPECT_EQ(form.Phase, 1);
     EXPECT_EQ(form.Selected, 7) << "choosing again just moves the marker";
+    EXPECT_EQ(sounds.expected, 2) << "a chosen piece wakes the sound output for its move's effect";
     EXPECT_EQ(form.Shape1().Left(), 400 * 7 + 130);
     QTest::keyClick(form.Picture1().Widget(), Qt::Key_Space);
     QTest::keyClick(form.Picture1().Widget(), Qt::Key_W);
@@ -187,6 +189,7 @@ TEST_F(PlayerTurnTest, InputIsIgnoredOutsideItsPhase) {
     testing_support::Click(form, form.Image1(3));
     testing_support::Click(form, form.Image2(game::MoveUp));
     EXPECT_EQ(form.Phase, 2) << "nothing happens during the computer's turn";
+    EXPECT_EQ(sounds.expected, 2);
     EXPECT_EQ(form.PieceY(3, 0), 13);
 }
 
@@ -199,6 +202,7 @@ TEST_F(PlayerTurnTest, PiecesOffTheBoardAreNeverChosenOrMoved) {
     testing_support::Click(form, form.Image1(5));
     EXPECT_EQ(form.Phase, -1);
     EXPECT_FALSE(form.Shape1().Visible());
+    EXPECT_EQ(sounds.expected, 0);
     // Nor does a stale choice of a piece that has left the board move anything.
     form.Selected = 5;
     form.Phase = 1;

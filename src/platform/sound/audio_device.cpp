@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <dlfcn.h>
 #include <malloc.h>
 #include <mutex>
 #include <optional>
@@ -15,6 +14,7 @@
 #include <utility>
 
 #include "media/media_gate.h"
+#include "platform/sound/stream_naming.h"
 #include "platform/sound/synthesizer.h"
 
 namespace platform::audio {
@@ -51,20 +51,10 @@ struct Worker {
     Mix_Chunk* effect = nullptr;
     bool open = false, failed = false, said_failed = false;
     SDL_AudioDeviceID id = 0;
-    Clock::time_point last_try, opened, sounded;
+    Clock::time_point last_try, opened, sounded, awake_until;
 };
 
 [[noreturn]] void Run(Worker& worker);
-
-}  // namespace
-
-void NameStream() {
-    setenv("PULSE_PROP_application.icon_name", "io.github.zamgame.zam", 0);
-    setenv("PULSE_PROP_media.role", "game", 0);
-    setenv("PIPEWIRE_PROPS", "{ application.icon-name = io.github.zamgame.zam }", 0);
-}
-
-namespace {
 
 Worker& State() {
     static Worker* worker = [] {  // never destroyed: the worker and the audio thread outlive statics
@@ -147,24 +137,10 @@ void StartPlayer(Worker& music, std::uint64_t step) {
     music.loudness.Restart();
 }
 
-// libasound speaks on stderr of every card it cannot open, at every try; a line of ours says it once.
-void AlsaSaysNothing(const char*, int, const char*, int, const char*, ...) {}
-void QuietAlsa() {
-    static void* alsa = dlopen("libasound.so.2", RTLD_NOW);  // kept loaded, and its handler with it
-    using Set = int (*)(decltype(&AlsaSaysNothing));
-    if (auto set = alsa ? reinterpret_cast<Set>(dlsym(alsa, "snd_lib_error_set_handler")) : nullptr)
-        set(AlsaSaysNothing);
-}
-
 // SDL's audio stays up while the device rests, so that the next sound opens it at once; a failure takes
 // it down, so that the next try finds a sound server anew.
 bool OpenDevice(Worker& worker) {
-    // SDL would otherwise take Ctrl+C and termination for events that only an SDL event loop reads.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_APP_NAME, "ZAM");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music and effects");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
-    QuietAlsa();
+    PrepareOutput();
     if (!SDL_WasInit(SDL_INIT_AUDIO) && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     if (Mix_OpenAudioDevice(Frequency, AUDIO_S16SYS, 2, BufferFrames, nullptr, 0) != 0) {
@@ -305,7 +281,7 @@ void RestWhenSilent(Worker& worker) {
     lock.unlock();
     if (!worker.open || !silent || Mix_Playing(-1) > 0)
         worker.sounded = Clock::now();
-    else if (Clock::now() - worker.sounded >= RestAfter())
+    else if (Clock::now() - worker.sounded >= RestAfter() && Clock::now() >= worker.awake_until)
         CloseDevice(worker, true);
 }
 
@@ -339,6 +315,8 @@ void Do(Worker& worker, Work& work) {
         std::lock_guard lock(worker.music_mutex);
         StopPlayer(worker);
         worker.tune = {};
+    } else if (std::holds_alternative<Wake>(work)) {
+        worker.awake_until = Ready(worker) ? Clock::now() + AwakeFor() : worker.awake_until;
     } else if (Ready(worker)) {
         StartLoading(worker);
     }
@@ -387,6 +365,12 @@ std::chrono::milliseconds& RestAfter() {
     // An open stream keeps the sound server busy even while it plays silence.
     static std::chrono::milliseconds after{1000};
     return after;
+}
+
+std::chrono::milliseconds& AwakeFor() {
+    // Most players move a chosen piece within two seconds.
+    static std::chrono::milliseconds awake{2000};
+    return awake;
 }
 
 void Close(bool exiting) {

@@ -5,8 +5,8 @@
 // The device opens at the first sound (SDL's audio only: Qt owns the windows). The worker watches it:
 // when it stops or mixes nothing (its output or the sound server went), it is closed, and a tune in
 // play waits, like any play without a device, for one to open again, tried at most once every
-// RetryInterval; the tune then starts afresh. After RestAfter of silence the device closes (the next
-// sound opens it at once), keeping the synthesizer.
+// RetryInterval; the tune then starts afresh. After RestAfter of silence, and no sooner than AwakeFor
+// after a wake, the device closes (the next sound opens it again), keeping the synthesizer.
 
 #include <atomic>
 #include <chrono>
@@ -29,11 +29,12 @@ struct PlayEffect {  // cuts off the effect still playing, then plays this one u
     std::string path;
 };
 struct Prepare {};  // starts making the synthesizer, ahead of the first tune
+struct Wake {};     // opens the device, and keeps it open for AwakeFor, ahead of a likely effect
 struct Shut {       // Close's own; at the program's end freeing the synthesizer would only delay it
     std::promise<void>* done;
     bool exiting;
 };
-using Work = std::variant<OpenTune, PlayTune, CloseTune, PlayEffect, Prepare, Shut>;
+using Work = std::variant<OpenTune, PlayTune, CloseTune, PlayEffect, Prepare, Wake, Shut>;
 
 void Post(Work work);  // returns at once
 
@@ -45,12 +46,9 @@ struct Tunes {
 };
 extern Tunes tunes;
 
-// Names the stream in the desktop's mixer after the game, with its icon and the role "game" (the sound
-// libraries read these from the environment): before any other thread starts.
-void NameStream();
-
 std::chrono::milliseconds& RetryInterval();
 std::chrono::milliseconds& RestAfter();
+std::chrono::milliseconds& AwakeFor();
 
 // Once the work posted before is done: stops every sound, lets the tune and the synthesizer go and
 // closes the device (the next sound opens it again), never waiting for a sound font being read.

@@ -100,6 +100,38 @@ TEST(WavePlayerListening, AfterTheOutputFailsTheNextSoundOpensTheDeviceAgain) {
         ::testing::ExitedWithCode(0), "sound output stopped");
 }
 
+// Whether the device is open: the disk driver's file, made afresh at each opening, grows while it is.
+bool DeviceOpen(const std::string& file) {
+    std::error_code none;  // not yet made
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto before = std::filesystem::file_size(file, none);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return std::filesystem::file_size(file, none) > before;
+}
+
+TEST(AudioDeviceListening, TheDeviceRestsInSilenceAndAWakeKeepsItOpenForTheEffectToCome) {
+    EXPECT_EXIT(
+        {
+            const std::string file = std::getenv("SDL_DISKAUDIOFILE");
+            platform::audio::RestAfter() = std::chrono::milliseconds(300);
+            platform::audio::AwakeFor() = std::chrono::milliseconds(1800);
+            platform::PlaySound(Effect.c_str());
+            const bool opened = DeviceOpen(file);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1200));  // the effect and the rest after it
+            const bool rested = !DeviceOpen(file);
+            platform::ExpectSound();
+            const bool woken = DeviceOpen(file);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));  // past the rest after a sound
+            const bool kept = DeviceOpen(file);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            const bool rested_again = !DeviceOpen(file);
+            std::fprintf(stderr, "opened %d rested %d woken %d kept %d rested again %d\n", opened, rested,
+                         woken, kept, rested_again);
+            std::exit(opened && rested && woken && kept && rested_again ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST(AudioDeviceListening, AnOpenDeviceLeavesTerminationAlone) {
     EXPECT_EXIT(
         {
