@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <random>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/midi_bytes.h"
@@ -177,6 +178,113 @@ TEST(SoundFont, ATuneSoundsTheSameFromTheCutFontAsFromTheWholeOne) {
             EXPECT_EQ(worst, 0);
         }
         delete_fluid_synth(whole);
+    }
+}
+
+ReadAt Reader(const Bytes& bytes) {
+    return [&bytes](std::uint64_t at, std::span<std::uint8_t> out) {
+        if (at > bytes.size() || out.size() > bytes.size() - at)
+            return false;
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), out.size(), out.begin());
+        return true;
+    };
+}
+
+void PutLittle(Bytes& bytes, std::size_t at, std::size_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<std::uint8_t>(value >> 8 * i);
+}
+
+// The font's INFO list, the first 64 kB of its samples and the preset data given: small enough to write
+// many times.
+Bytes SmallFont(const Bytes& font, const Bytes& pdta) {
+    const std::size_t info = 8 + (font[16] | font[17] << 8 | font[18] << 16), samples = 65536;
+    Bytes small(font.begin(), font.begin() + 12 + static_cast<std::ptrdiff_t>(info));
+    for (const char* tag : {"LIST", "....", "sdta", "smpl", "...."})
+        small.insert(small.end(), tag, tag + 4);
+    PutLittle(small, small.size() - 16, 12 + samples);
+    PutLittle(small, small.size() - 4, samples);
+    const auto from = font.begin() + 12 + static_cast<std::ptrdiff_t>(info) + 20;
+    small.insert(small.end(), from, from + samples);
+    small.insert(small.end(), pdta.begin(), pdta.end());
+    PutLittle(small, 4, small.size() - 8);
+    return small;
+}
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// A directory of its own for the fonts a test writes.
+struct FontDir {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("zam_font_test_" + std::to_string(getpid()));
+    FontDir() { std::filesystem::create_directories(path); }
+    ~FontDir() { std::filesystem::remove_all(path); }
+};
+
+TEST(SoundFont, AFontLaidOutOtherwiseIsReadWhole) {
+    if (!std::filesystem::exists(TimGM6mb))
+        GTEST_SKIP() << "timgm6mb-soundfont is not installed";
+    const Bytes font = FileBytes(TimGM6mb);
+    const auto layout = FindLayout(Reader(font), font.size());
+    ASSERT_TRUE(layout);
+    // Cut short anywhere in its list headers, or with a chunk after the preset data: no layout to cut.
+    for (std::size_t length : {std::size_t{0}, std::size_t{11}, std::size_t{23},
+                               std::size_t{layout->pdta_at + 11}, font.size() - 1}) {
+        const Bytes cut(font.begin(), font.begin() + static_cast<std::ptrdiff_t>(length));
+        EXPECT_FALSE(FindLayout(Reader(cut), cut.size())) << length;
+    }
+    Bytes longer = font;
+    for (const char* tag : {"JUNK", "\4\0\0\0", "junk"})
+        longer.insert(longer.end(), tag, tag + 4);
+    PutLittle(longer, 4, longer.size() - 8);
+    EXPECT_FALSE(FindLayout(Reader(longer), longer.size()));
+    FontDir dir;
+    WriteFile(dir.path / "longer.sf2", longer);
+    FontStack stack({(dir.path / "longer.sf2").string()});
+    Synthesizer synth = NewSynthesizer();
+    EXPECT_EQ(stack.Load(synth.get(), StartingPresets()), 1);
+    EXPECT_EQ(PresetsIn(synth.get()).size(), 136u);  // every preset of TimGM6mb
+    synth.reset();
+}
+
+TEST(SoundFont, ABrokenFontIsNeverReadOutsideItsBytes) {
+    if (!std::filesystem::exists(TimGM6mb))
+        GTEST_SKIP() << "timgm6mb-soundfont is not installed";
+    const Bytes font = FileBytes(TimGM6mb);
+    const auto layout = FindLayout(Reader(font), font.size());
+    ASSERT_TRUE(layout);
+    // Garbled preset data is cut within its bytes or refused, and FluidSynth takes or refuses the cut, and
+    // plays what it took.
+    const Bytes pdta(font.begin() + static_cast<std::ptrdiff_t>(layout->pdta_at), font.end());
+    FontDir dir;
+    std::mt19937 random(11);
+    for (int round = 0; round < 150; ++round) {
+        Bytes garbled = pdta;
+        for (int flips = 0; flips < 1 + round % 8; ++flips)
+            garbled[random() % garbled.size()] = static_cast<std::uint8_t>(random());
+        if (round % 3 == 0) {
+            garbled.resize(random() % garbled.size());
+            if (garbled.size() >= 8)
+                PutLittle(garbled, 4, garbled.size() - 8);
+        }
+        const auto subset = SubsetPdta(garbled, Presets().set());
+        // A font that cannot be cut is FluidSynth's to read whole, which leaks what it read of some it
+        // refuses.
+        if (!subset)
+            continue;
+        EXPECT_LE(subset->pdta.size(), pdta.size());
+        WriteFile(dir.path / "garbled.sf2", SmallFont(font, garbled));
+        FontStack stack({(dir.path / "garbled.sf2").string()});
+        Synthesizer synth = NewSynthesizer();
+        stack.Load(synth.get(), Presets().set());
+        for (int channel = 0; channel < 16; ++channel) {
+            fluid_synth_program_change(synth.get(), channel, channel * 8);
+            fluid_synth_noteon(synth.get(), channel, 60, 100);
+        }
+        std::vector<float> samples(2 * 4096);
+        fluid_synth_write_float(synth.get(), 4096, samples.data(), 0, 2, samples.data(), 1, 2);
     }
 }
 

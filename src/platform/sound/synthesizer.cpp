@@ -34,9 +34,10 @@ void SynthesizerError(int, const char* message, void*) {
         say_tune_error(message ? message : "");
 }
 
-// The fonts of each synthesizer, which go with it.
+// The fonts of each synthesizer, which go with it; never destroyed, as a loader may free its synthesizer
+// while the program ends.
 std::mutex stacks_mutex;
-std::map<fluid_synth_t*, std::unique_ptr<FontStack>> stacks;
+auto& stacks = *new std::map<fluid_synth_t*, std::unique_ptr<FontStack>>;
 std::atomic<unsigned> stops{0};
 
 Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
