@@ -73,7 +73,6 @@ std::vector<float> Render(fluid_synth_t* synth, const std::string& tune, int sec
 }
 
 TEST(SoundFont, ATunesPresetsAreThoseItsProgramChangesAndBankSelectsChoose) {
-    using testing_support::MidiEvent;
     // Running status carries a program change on; the bytes inside a meta event or a system exclusive
     // message are no events; a bank chosen in one track counts for the channel in every track.
     const Bytes tune = testing_support::MidiFile(
@@ -146,8 +145,9 @@ TEST(SoundFont, ACutFontHoldsExactlyTheWantedPresetsEachOnce) {
         EXPECT_EQ(stack.Load(cut.get(), wanted), 1);
         EXPECT_EQ(PresetsIn(cut.get()), Among(all, wanted));
         EXPECT_EQ(stack.Load(cut.get(), Of({{0, 80}})), 0);
+        // Stopped, as at the program's end, it reads no font.
+        EXPECT_EQ(stack.Load(cut.get(), Of({{0, 1}}), [] { return true; }), 0);
         EXPECT_EQ(PresetsIn(cut.get()), Among(all, wanted));
-        EXPECT_GT(all.size(), 100u);
         cut.reset();  // before the stack, whose files FluidSynth reads
     }
 }

@@ -16,7 +16,6 @@
 #include "platform/sound/sf2_subset.h"
 
 namespace platform::audio {
-namespace {
 
 // A file as FluidSynth reads it: the first `kept` bytes of the file at `path`, then `pdta`.
 struct Served {
@@ -26,6 +25,8 @@ struct Served {
     int presets = 0;
     std::uint64_t Size() const { return kept + pdta.size(); }
 };
+
+namespace {
 
 // The files served, by name; FluidSynth opens them again from the audio thread to read samples.
 std::mutex served_mutex;
@@ -165,33 +166,44 @@ int FontStack::Load(fluid_synth_t* synth, const Presets& wanted, const std::func
     if (missing.none() && !first)
         return 0;
     asked_ |= missing;
-    std::vector<std::optional<Served>> cuts;
-    for (const Font& font : fonts_)
-        cuts.push_back(font.whole ? std::nullopt : Cut(font.path, missing));
-    // Fonts read whole and cut fonts would not stack in the order the fonts are given.
-    const bool all_whole = first && std::any_of(cuts.begin(), cuts.end(), [](auto& cut) { return !cut; });
+    std::vector<std::optional<Served>> cuts(fonts_.size());
+    if (first) {
+        for (std::size_t i = 0; i < fonts_.size(); ++i)
+            cuts[i] = Cut(fonts_[i].path, missing);
+        // Fonts read whole and cut fonts would not stack in the order the fonts are given.
+        if (std::any_of(cuts.begin(), cuts.end(), [](auto& cut) { return !cut; }))
+            for (Font& font : fonts_)
+                font.whole = true;
+    }
     int loaded = 0;
     for (std::size_t i = 0; i < fonts_.size() && !(stop && stop()); ++i) {
         Font& font = fonts_[i];
-        font.whole |= all_whole;
-        if (font.whole || !cuts[i]) {  // a font read whole has every preset from the first call on
+        if (font.whole) {  // it has every preset from the first call on
             loaded += first && fluid_synth_sfload(synth, font.path.c_str(), 1) != FLUID_FAILED;
             continue;
         }
-        if (cuts[i]->presets == 0 && !first)
-            continue;
-        {
-            std::lock_guard lock(served_mutex);
-            ServedFiles()[font.served] = std::make_shared<const Served>(std::move(*cuts[i]));
-        }
-        // The samples read later come from the same name: a cut served again for a later tune holds them
-        // at the same place, as every cut keeps the file's own bytes up to the preset data.
-        if (fluid_synth_sfload(synth, font.served.c_str(), first) != FLUID_FAILED)
-            ++loaded;
-        else if (first)  // what FluidSynth refuses cut, it may take whole
-            font.whole = true, loaded += fluid_synth_sfload(synth, font.path.c_str(), 1) != FLUID_FAILED;
+        if (!first)
+            cuts[i] = Cut(font.path, missing);
+        // A font that can no longer be cut (changed since) keeps the presets it gave.
+        if (cuts[i] && (cuts[i]->presets > 0 || first))
+            loaded += LoadCut(synth, font, std::move(*cuts[i]), first);
     }
     return loaded;
+}
+
+bool FontStack::LoadCut(fluid_synth_t* synth, Font& font, Served&& cut, bool first) {
+    {
+        std::lock_guard lock(served_mutex);
+        ServedFiles()[font.served] = std::make_shared<const Served>(std::move(cut));
+    }
+    // The samples read later come from the same name: a cut served again for a later tune holds them at the
+    // same place, as every cut keeps the file's own bytes up to the preset data.
+    if (fluid_synth_sfload(synth, font.served.c_str(), first) != FLUID_FAILED)
+        return true;
+    if (!first)
+        return false;
+    font.whole = true;  // what FluidSynth refuses cut, it may take whole
+    return fluid_synth_sfload(synth, font.path.c_str(), 1) != FLUID_FAILED;
 }
 
 }  // namespace platform::audio

@@ -17,6 +17,8 @@ namespace platform::audio {
 // synthesizer before it loads a font.
 fluid_sfloader_t* NewServingLoader(fluid_settings_t* settings);
 
+struct Served;  // a file served to FluidSynth
+
 class FontStack {
 public:
     explicit FontStack(const std::vector<std::string>& paths);
@@ -35,6 +37,7 @@ private:
         std::string path, served;  // the file, and the name its cut is served under
         bool whole = false;
     };
+    bool LoadCut(fluid_synth_t* synth, Font& font, Served&& cut, bool first);
     std::vector<Font> fonts_;
     Presets asked_;
     bool started_ = false;
