@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <vector>
 
 #include "platform/sound/synthesizer.h"
@@ -24,6 +26,9 @@ struct Heard {
 Heard Render(double louder) {
     auto synth = platform::audio::LoadSynthesizer([](const char*) {}).get();
     EXPECT_TRUE(synth);
+    std::ifstream file(ZAM_MEDIA_DIR "/zam.mid", std::ios::binary);
+    const std::vector<std::uint8_t> tune(std::istreambuf_iterator<char>(file), {});
+    platform::audio::LoadPresets(synth.get(), tune);
     fluid_synth_set_gain(synth.get(), static_cast<float>(fluid_synth_get_gain(synth.get()) * louder));
     fluid_player_t* player = new_fluid_player(synth.get());
     fluid_player_add(player, ZAM_MEDIA_DIR "/zam.mid");

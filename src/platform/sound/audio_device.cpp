@@ -269,6 +269,7 @@ void StartWaiting(Worker& worker) {
     if (!worker.waiting_play || !Ready(worker))
         return;
     StartLoading(worker);
+    LoadPresets(worker.synth.get(), worker.tune);  // the tune's instruments, outside the audio thread's lock
     std::lock_guard lock(worker.music_mutex);
     if (worker.synth)
         StartPlayer(worker, std::exchange(worker.waiting_play, 0));
@@ -374,6 +375,7 @@ std::chrono::milliseconds& AwakeFor() {
 }
 
 void Close(bool exiting) {
+    StopLoadingPresets();
     std::promise<void> done;
     Post(Shut{&done, exiting});
     done.get_future().wait();

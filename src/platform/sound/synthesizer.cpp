@@ -1,13 +1,17 @@
 #include "platform/sound/synthesizer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "media/media_gate.h"
+#include "platform/sound/sound_font.h"
 
 namespace platform::audio {
 namespace {
@@ -20,7 +24,7 @@ constexpr float SynthGain = 1.2f;
 constexpr float Target = 0.126f, Lowest = 0.25f, Highest = 1.12f, Settle = 3, Ceiling = 0.9f;
 constexpr float Release = 10.0f / Frequency;
 
-thread_local bool on_loader = false;
+thread_local bool on_loader = false;  // or loading presets: FluidSynth's errors are then the font's
 void (*say_tune_error)(const char*) = nullptr;
 
 void SynthesizerError(int, const char* message, void*) {
@@ -29,6 +33,12 @@ void SynthesizerError(int, const char* message, void*) {
     else
         say_tune_error(message ? message : "");
 }
+
+// The fonts of each synthesizer, which go with it; never destroyed, as a loader may free its synthesizer
+// while the program ends.
+std::mutex stacks_mutex;
+auto& stacks = *new std::map<fluid_synth_t*, std::unique_ptr<FontStack>>;
+std::atomic<unsigned> stops{0};
 
 Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
     fluid_settings_t* settings = new_fluid_settings();
@@ -44,8 +54,14 @@ Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
     if (!made)
         delete_fluid_settings(settings);
     int loaded = 0;
-    for (std::size_t i = 0; made && i < fonts.size(); ++i)
-        loaded += fluid_synth_sfload(made.get(), fonts[i].c_str(), 1) != FLUID_FAILED;
+    if (made) {
+        // The synthesizer reads only the presets every channel starts on; each tune brings its own.
+        fluid_synth_add_sfloader(made.get(), NewServingLoader(settings));
+        auto stack = std::make_unique<FontStack>(fonts);
+        loaded = stack->Load(made.get(), StartingPresets());
+        std::lock_guard lock(stacks_mutex);
+        stacks[made.get()] = std::move(stack);
+    }
     if (loaded == 0)
         std::fprintf(stderr, "zam: playing without music: no sound font could be read\n");
     return loaded ? std::move(made) : nullptr;
@@ -54,9 +70,33 @@ Synthesizer MakeSynthesizer(const std::vector<std::string>& fonts) {
 }  // namespace
 
 void FreeSynthesizer::operator()(fluid_synth_t* synth) const {
+    std::unique_ptr<FontStack> fonts;  // let go after the synthesizer, which reads from them to the last
+    {
+        std::lock_guard lock(stacks_mutex);
+        if (auto node = stacks.extract(synth))
+            fonts = std::move(node.mapped());
+    }
     fluid_settings_t* settings = fluid_synth_get_settings(synth);
     delete_fluid_synth(synth);
     delete_fluid_settings(settings);
+}
+
+void LoadPresets(fluid_synth_t* synth, std::span<const std::uint8_t> tune) {
+    FontStack* stack = nullptr;
+    if (synth) {
+        std::lock_guard lock(stacks_mutex);
+        stack = stacks.contains(synth) ? stacks[synth].get() : nullptr;
+    }
+    if (!stack)
+        return;
+    const unsigned stops_before = stops;
+    on_loader = true;
+    stack->Load(synth, TunePresets(tune), [stops_before] { return stops != stops_before; });
+    on_loader = false;
+}
+
+void StopLoadingPresets() {
+    ++stops;
 }
 
 // General MIDI instruments when SDL_SOUNDFONTS names none (fonts between ';', or ':' as SDL_mixer

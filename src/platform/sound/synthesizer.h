@@ -6,6 +6,7 @@
 #include <fluidsynth.h>
 #include <future>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,13 @@ std::vector<std::string> SoundFonts();
 // Makes the synthesizer on a thread of its own, so that nothing ever waits for a sound font: null when
 // no font could be read. FluidSynth's errors elsewhere are about the tune; `tune_error` says them.
 std::future<Synthesizer> LoadSynthesizer(void (*tune_error)(const char* message));
+
+// Gives the synthesizer the presets the tune chooses that it has not read yet, from every font; at once when
+// it has them all. To be called before the tune plays, away from the audio thread's lock: it may take a few
+// milliseconds per font. Nothing happens without a synthesizer.
+void LoadPresets(fluid_synth_t* synth, std::span<const std::uint8_t> tune);
+// Makes a LoadPresets under way stop after the font it reads: the synthesizer is about to be let go.
+void StopLoadingPresets();
 
 // Sound fonts differ by up to 7 dB on the same tune: a slow gain brings the music to -18 dBFS, where the
 // tunes stand with TimGM6mb, and a limiter keeps every peak below full scale.
