@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <random>
@@ -21,14 +20,11 @@ namespace {
 
 using namespace platform::audio;
 using testing_support::Bytes;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 constexpr const char* TimGM6mb = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 constexpr const char* FluidR3 = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
-
-Bytes FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 Presets Of(std::initializer_list<std::pair<int, int>> presets) {
     Presets set = StartingPresets();
@@ -90,13 +86,13 @@ TEST(SoundFont, ATunesPresetsAreThoseItsProgramChangesAndBankSelectsChoose) {
     EXPECT_EQ(TunePresets(tune),
               Of({{5, 40}, {0, 40}, {0, 10}, {0, 11}, {8, 10}, {8, 11}, {128, 25}, {0, 25}}));
     // The game's tunes: three instruments each, and the standard kit.
-    EXPECT_EQ(TunePresets(FileBytes(ZAM_MEDIA_DIR "/zam.mid")), Of({{0, 80}, {0, 4}, {0, 38}}));
-    EXPECT_EQ(TunePresets(FileBytes(ZAM_MEDIA_DIR "/zaming.mid")), Of({{0, 11}, {0, 48}, {0, 33}}));
-    EXPECT_EQ(TunePresets(FileBytes(ZAM_MEDIA_DIR "/endzam.mid")), Of({{0, 56}, {0, 61}, {0, 58}}));
+    EXPECT_EQ(TunePresets(ReadFile(ZAM_MEDIA_DIR "/zam.mid")), Of({{0, 80}, {0, 4}, {0, 38}}));
+    EXPECT_EQ(TunePresets(ReadFile(ZAM_MEDIA_DIR "/zaming.mid")), Of({{0, 11}, {0, 48}, {0, 33}}));
+    EXPECT_EQ(TunePresets(ReadFile(ZAM_MEDIA_DIR "/endzam.mid")), Of({{0, 56}, {0, 61}, {0, 58}}));
 }
 
 TEST(SoundFont, TruncatedAndGarbledTunesAreReadWithinTheirBytes) {
-    const Bytes tune = FileBytes(ZAM_MEDIA_DIR "/zam.mid");
+    const Bytes tune = ReadFile(ZAM_MEDIA_DIR "/zam.mid");
     // Every cut of the tune, each in a buffer of its own size, so that the sanitizer sees a read past it.
     for (std::size_t length = 0; length <= tune.size(); ++length) {
         const Bytes cut(tune.begin(), tune.begin() + static_cast<std::ptrdiff_t>(length));
@@ -167,7 +163,7 @@ TEST(SoundFont, ATuneSoundsTheSameFromTheCutFontAsFromTheWholeOne) {
         for (const char* name : {"/zam.mid", "/zaming.mid", "/endzam.mid"}) {
             SCOPED_TRACE(name);
             const std::string tune = std::string(ZAM_MEDIA_DIR) + name;
-            LoadPresets(cut.get(), FileBytes(tune));
+            LoadPresets(cut.get(), ReadFile(tune));
             const auto heard = Render(cut.get(), tune, 15), expected = Render(whole, tune, 15);
             double power = 0, worst = 0;
             for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -211,10 +207,6 @@ Bytes SmallFont(const Bytes& font, const Bytes& pdta) {
     return small;
 }
 
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
 // A directory of its own for the fonts a test writes.
 struct FontDir {
     std::filesystem::path path =
@@ -226,7 +218,7 @@ struct FontDir {
 TEST(SoundFont, AFontLaidOutOtherwiseIsReadWhole) {
     if (!std::filesystem::exists(TimGM6mb))
         GTEST_SKIP() << "timgm6mb-soundfont is not installed";
-    const Bytes font = FileBytes(TimGM6mb);
+    const Bytes font = ReadFile(TimGM6mb);
     const auto layout = FindLayout(Reader(font), font.size());
     ASSERT_TRUE(layout);
     // Cut short anywhere in its list headers, or with a chunk after the preset data: no layout to cut.
@@ -252,7 +244,7 @@ TEST(SoundFont, AFontLaidOutOtherwiseIsReadWhole) {
 TEST(SoundFont, ABrokenFontIsNeverReadOutsideItsBytes) {
     if (!std::filesystem::exists(TimGM6mb))
         GTEST_SKIP() << "timgm6mb-soundfont is not installed";
-    const Bytes font = FileBytes(TimGM6mb);
+    const Bytes font = ReadFile(TimGM6mb);
     const auto layout = FindLayout(Reader(font), font.size());
     ASSERT_TRUE(layout);
     // Garbled preset data is cut within its bytes or refused, and FluidSynth takes or refuses the cut, and
